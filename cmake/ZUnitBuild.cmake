@@ -1,0 +1,42 @@
+# Shared compile settings and helpers for the libraries, tests, benchmarks and fuzzers.
+
+add_library(zunit_options INTERFACE)
+target_include_directories(zunit_options INTERFACE "${PROJECT_SOURCE_DIR}")
+target_compile_options(zunit_options INTERFACE -Wall -Wextra)
+if(ZUNIT_WERROR)
+    target_compile_options(zunit_options INTERFACE -Werror)
+endif()
+if(ZUNIT_SANITIZE)
+    list(JOIN ZUNIT_SANITIZE "," _zunit_san)
+    target_compile_options(zunit_options INTERFACE -fsanitize=${_zunit_san} -fno-omit-frame-pointer
+                                                   -fno-sanitize-recover=all)
+    target_link_options(zunit_options INTERFACE -fsanitize=${_zunit_san})
+endif()
+
+# Qt is optional so the protocol and network layers build on machines without it.
+if(ZUNIT_GUI STREQUAL "AUTO")
+    find_package(Qt6 COMPONENTS Widgets Test QUIET)
+    set(ZUNIT_HAVE_QT ${Qt6_FOUND})
+elseif(ZUNIT_GUI)
+    find_package(Qt6 COMPONENTS Widgets Test REQUIRED)
+    set(ZUNIT_HAVE_QT ON)
+else()
+    set(ZUNIT_HAVE_QT OFF)
+endif()
+
+# zunit_library(name SOURCES ... [LIBS ...]): one static library per subsystem folder.
+function(zunit_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_link_libraries(${name} PUBLIC zunit_options ${ARG_LIBS})
+endfunction()
+
+# zunit_gtest(name LABEL label SOURCES ... [LIBS ...]): a GoogleTest executable whose cases are
+# registered with ctest one by one under the given label.
+function(zunit_gtest name)
+    cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE zunit_options ${ARG_LIBS} GTest::gtest GTest::gtest_main
+                                          GTest::gmock Threads::Threads)
+    gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+endfunction()

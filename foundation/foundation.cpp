@@ -1,0 +1,2 @@
+// Placeholder so the library has a translation unit until its classes land.
+namespace zfoundation_placeholder {}
