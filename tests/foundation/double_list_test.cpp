@@ -448,6 +448,7 @@ TEST(DoubleListTest, SortOfAllEqualElementsWithNotStrictComparer) {
 
 TEST(DoubleListTest, DeleteAllDeletesEachElementOnceRemoveAllNone) {
     int deaths = 0;
+    auto survivor = std::make_unique<Item>(9, &deaths);
     {
         ItemList list;
         for (int i = 0; i < 5; ++i) {
@@ -467,7 +468,7 @@ TEST(DoubleListTest, DeleteAllDeletesEachElementOnceRemoveAllNone) {
         list.DeleteAll();
         EXPECT_EQ(deaths, 5);
         ExpectHolds(list, {});
-        list.AddTail(new Item(9, &deaths));
+        list.AddTail(survivor.get());
     }
     EXPECT_EQ(deaths, 5);  // the destructor releases nodes only
 }
