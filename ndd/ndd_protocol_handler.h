@@ -13,8 +13,7 @@
 // ports are in host order. Texts point into the message being processed and are valid only
 // during the call; a text that is absent, or not well formed, arrives as null.
 //
-// Ownership: the processor never owns its handler; the handler is not deleted through this
-// interface.
+// Ownership: the processor never owns its handler and never deletes it.
 
 #include <cstdint>
 
@@ -35,6 +34,5 @@ public:
     virtual int OnErrorAnswer(uint32_t deviceAddress, const char* serviceName, uint16_t code,
                               void* context) = 0;
 
-protected:
-    ~INDDProtocolHandler() = default;
+    virtual ~INDDProtocolHandler() = default;
 };

@@ -23,6 +23,5 @@ public:
     virtual bool OnMessage(ZZG2PMessage* message, int context) = 0;
     virtual bool OnError(int code, int context) = 0;
 
-protected:
-    ~IZG2PCodecHandler() = default;
+    virtual ~IZG2PCodecHandler() = default;
 };

@@ -16,8 +16,7 @@
 //
 // Ownership: the address owns its three texts; the pointers its getters return stay valid until
 // the next change of the object. It has no lock: its owner guards it. Instances live by value
-// (alone or in fixed arrays inside their owner); the class has no virtual destructor and is final,
-// so it is never deleted through a base.
+// (alone or in fixed arrays inside their owner).
 
 #include <cstdint>
 

@@ -8,8 +8,8 @@
 // Numbers are 32-bit values holding the four octets in network order in memory, exactly as the
 // dotted-text parser returns them (ParseDottedAddress, net/ip_address.h).
 //
-// Ownership: the object that hands out an IIPAddress owns it; callers never delete through this
-// interface (its destructor is protected). Texts returned are owned by the address and never null.
+// Ownership: the object that hands out an IIPAddress owns it and deletes it; callers do not.
+// Texts returned are owned by the address and never null.
 
 #include <cstdint>
 
@@ -24,6 +24,7 @@ public:
     virtual bool IsEqual(IIPAddress* other) = 0;
     virtual int32_t GetIndex() = 0;
 
-protected:
-    ~IIPAddress() = default;
+    // After the operations, so their order stays as listed; virtual so that deleting through the
+    // interface, should an owner ever do it, is sound.
+    virtual ~IIPAddress() = default;
 };
