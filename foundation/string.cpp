@@ -93,6 +93,9 @@ Conversion Classify(char letter, char prefix) {
     }
 }
 
+// A wide character travels through "..." as its promoted type (int where wint_t is 16 bits).
+using PromotedWint = decltype(+wint_t{});
+
 // Reads "up to 10 decimal digits" or a star (an int argument) at p.
 int64_t ReadCount(const char*& p, va_list& args) {
     if (*p == '*') {
@@ -182,13 +185,13 @@ void SkipOtherArgument(const char* p, va_list& args) {
             break;
         case 'c':
             if (size == Size::kLong) {
-                (void)va_arg(args, wint_t);
+                (void)va_arg(args, PromotedWint);
             } else {
                 (void)va_arg(args, int);
             }
             break;
         case 'C':
-            (void)va_arg(args, wint_t);
+            (void)va_arg(args, PromotedWint);
             break;
         case 'f':
         case 'F':
@@ -926,7 +929,7 @@ int ZString::EstimateFormatSize(const char* format, va_list arguments) const {
         switch (kind) {
             case Conversion::kChar:
                 if (prefix == 'l' || (prefix == '\0' && typeLetter == 'C')) {
-                    (void)va_arg(args, wint_t);
+                    (void)va_arg(args, PromotedWint);
                 } else {
                     (void)va_arg(args, int);
                 }

@@ -17,8 +17,9 @@
 // GetTail return views into the string that stay valid until it changes. Null const char*
 // arguments are accepted everywhere and mean "nothing".
 //
-// Every public operation is virtual and the order of the declarations below is the order of the
-// virtual slots (the destructor is the sixth); keep it when adding anything.
+// Every operation after the constructors and assignment operators is virtual, and the order of
+// their declarations is the order of the virtual slots (the destructor is the sixth); keep it when
+// adding anything.
 //
 // A ZString has no lock: one thread uses an object at a time.
 
