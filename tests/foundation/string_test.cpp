@@ -827,7 +827,7 @@ int Estimate(const char* format, ...) {
 }
 
 TEST(ZStringFormat, Estimates) {
-    // Each row: the format length + 1, less the characters of each specification, plus the
+    // Each row: the format length + 1, less the characters of each % directive, plus the
     // width its conversion is given.
     struct Case {
         const char* name;
