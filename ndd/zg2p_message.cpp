@@ -493,10 +493,13 @@ bool ZZG2PMessage::FindParameter(uint32_t index, Parameter* out) {
 uint64_t ZZG2PMessage::ParametersEnd() {
     if (parametersEnd_ != 0)
         return parametersEnd_;
-    const uint64_t countPosition = CountPosition();
-    const uint32_t count = static_cast<uint32_t>(ReadNumber(countPosition, 2));
-    ZByteReader reader(buffer_.data(), buffer_.size());
-    uint64_t end = countPosition + 2;
+    const Layout& layout = GetLayout();
+    const uint32_t count = layout.count;
+    // Received parameters end where their length field says, when it agrees with the bytes; the
+    // check value after them is no parameter, whatever the count claims.
+    const uint64_t limit = received_ && layout.regionEnd != 0 ? layout.regionEnd : buffer_.size();
+    ZByteReader reader(buffer_.data(), limit);
+    uint64_t end = layout.countPosition + 2;
     if (reader.Seek(end)) {
         Parameter parameter;
         for (uint32_t i = 0; i < count && ReadParameter(reader, &parameter); ++i) {
