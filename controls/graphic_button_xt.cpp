@@ -563,7 +563,10 @@ void ZGraphicButtonXT::DrawLook(bool active, bool pushed) {
 }
 
 void ZGraphicButtonXT::paintEvent(QPaintEvent* /*event*/) {
-    if (!copyOnly_) {
+    // While a press shows its look, other repaints (the parent's, an expose) keep that look
+    // instead of composing the state's look over it.
+    const bool pressedLookShown = pressed_ && pushedLook_ && objectBitmap_.size() == size();
+    if (!copyOnly_ && !pressedLookShown) {
         ComposeObjectBitmap();
     }
     ZCanvas canvas(this);
