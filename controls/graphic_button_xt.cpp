@@ -548,6 +548,12 @@ void ZGraphicButtonXT::CopyObjectBitmap() {
 }
 
 void ZGraphicButtonXT::DrawLook(bool active, bool pushed) {
+    if (transparent_) {
+        // Nothing of an invisible button's look is drawn; make sure the copy shows nothing even
+        // when no paint has happened since it became transparent.
+        Paint();
+        return;
+    }
     EnsureObjectBitmapSize();
     {
         ZCanvas canvas(&objectBitmap_);
