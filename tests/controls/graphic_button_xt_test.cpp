@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "controls/gradation_color.h"
 #include "tests/controls/button_fixture.h"
 #include "tests/controls/pixels.h"
 
@@ -601,6 +602,27 @@ TEST_F(SystemButtonTest, TransparentButtonDrawsNothing) {
     b->SetTransparent(false);
     const QImage opaque = parent.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(Count(opaque, kRed), 100 * 50 - 75 * 25);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SystemButtonTest, FreeAngleEffectDrawsItsSectorAndClampsTheAngle) {
+    auto faceAt = [](int angle) {
+        QImage image = ztest::Blank(75, 25);
+        ZCanvas canvas(&image);
+        ZGradationColor g(&canvas);
+        g.SetColor1(0x686868);
+        g.SetColor2(0xEBEBEB);
+        g.Draw(2, 2, 71, 21, angle);
+        return image.copy(2, 2, 71, 21);
+    };
+    button_->GetEffect()->SetAngle(45);
+    button_->GetEffect()->SetEffectType(coetGradationFreeAngle);
+    EXPECT_EQ(Picture().copy(2, 2, 71, 21), faceAt(45));
+    button_->GetEffect()->SetAngle(400);
+    EXPECT_EQ(Picture().copy(2, 2, 71, 21), faceAt(360));
 }
 
 }  // namespace
