@@ -1100,13 +1100,12 @@ void ZGraphicButtonXT::mousePressEvent(QMouseEvent* event) {
 }
 
 void ZGraphicButtonXT::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The second press of a double click raises OnDblClick, not a second OnClick.
+    // Follows the press event of the second click, which already went through MouseDown. Its
+    // release raises no second OnClick: the pair is one click and one double click.
     clickArmed_ = false;
     if (event->button() == Qt::LeftButton) {
         emit OnDblClick(this);
     }
-    const QPoint p = event->position().toPoint();
-    MouseDown(event->button(), event->modifiers(), p.x(), p.y());
 }
 
 void ZGraphicButtonXT::mouseMoveEvent(QMouseEvent* event) {

@@ -40,6 +40,9 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // The window goes while the derived fixture still exists: its hide may still raise events.
+    void TearDown() override { window_.reset(); }
+
     const QImage& Picture() { return *button_->GetObjectBitmap(); }
     // The bevel's upper-left pixel tells the raised look (light) from the sunken one (dark).
     bool Raised() { return At(Picture(), 1, 1) == Grey(kLight); }
