@@ -424,6 +424,19 @@ APP_SHAPES = [
 ]
 
 
+def bounds(kind, p):
+    """x0, y0, x1, y1 of a shape, to skip the samples far from it."""
+    if kind == "rrect":
+        return p[0], p[1], p[2], p[3]
+    if kind == "circle":
+        return p[0] - p[2], p[1] - p[2], p[0] + p[2], p[1] + p[2]
+    if kind == "ring":
+        r = p[2] + p[3] / 2
+        return p[0] - r, p[1] - r, p[0] + r, p[1] + r
+    r = p[4]
+    return min(p[0], p[2]) - r, min(p[1], p[3]) - r, max(p[0], p[2]) + r, max(p[1], p[3]) + r
+
+
 def inside(kind, p, x, y):
     if kind == "rrect":
         x0, y0, x1, y1, r = p
@@ -448,6 +461,7 @@ def app_icon_png(size):
     image = Image(size, size, (0, 0, 0, 0))
     samples = 8
     scale = 48.0 / size
+    boxes = [bounds(kind, params) for kind, params, _ in APP_SHAPES]
     for py in range(size):
         for px in range(size):
             acc = [0.0, 0.0, 0.0, 0.0]  # premultiplied
@@ -456,7 +470,9 @@ def app_icon_png(size):
                     x = (px + (sx + 0.5) / samples) * scale
                     y = (py + (sy + 0.5) / samples) * scale
                     color = [0.0, 0.0, 0.0, 0.0]
-                    for kind, params, (r, g, b, a) in APP_SHAPES:
+                    for (kind, params, (r, g, b, a)), box in zip(APP_SHAPES, boxes):
+                        if not (box[0] <= x <= box[2] and box[1] <= y <= box[3]):
+                            continue
                         if inside(kind, params, x, y):
                             alpha = a / 255.0
                             for i, c in enumerate((r, g, b)):
