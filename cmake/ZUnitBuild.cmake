@@ -1,5 +1,7 @@
 # Shared compile settings and helpers for the libraries, tests, benchmarks and fuzzers.
 
+include(ZUnitVersion)  # zunit_version_block: the version block embedded in a program
+
 add_library(zunit_options INTERFACE)
 target_include_directories(zunit_options INTERFACE "${PROJECT_SOURCE_DIR}")
 target_compile_options(zunit_options INTERFACE -Wall -Wextra)
