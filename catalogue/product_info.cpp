@@ -8,8 +8,7 @@
 #include "catalogue/product_kind.h"
 
 // Deeply nested documents must fail to parse instead of recursing without bound.
-static_assert(TINYXML2_MAX_ELEMENT_DEPTH <= 1000,
-              "the XML parser must limit element depth");
+static_assert(TINYXML2_MAX_ELEMENT_DEPTH <= 1000, "the XML parser must limit element depth");
 
 namespace {
 
