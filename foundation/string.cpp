@@ -93,6 +93,9 @@ Conversion Classify(char letter, char prefix) {
     }
 }
 
+// A wide character travels through "..." as its promoted type (int where wint_t is 16 bits).
+using PromotedWint = decltype(+wint_t{});
+
 // Reads "up to 10 decimal digits" or a star (an int argument) at p.
 int64_t ReadCount(const char*& p, va_list& args) {
     if (*p == '*') {
@@ -182,13 +185,13 @@ void SkipOtherArgument(const char* p, va_list& args) {
             break;
         case 'c':
             if (size == Size::kLong) {
-                (void)va_arg(args, wint_t);
+                (void)va_arg(args, PromotedWint);
             } else {
                 (void)va_arg(args, int);
             }
             break;
         case 'C':
-            (void)va_arg(args, wint_t);
+            (void)va_arg(args, PromotedWint);
             break;
         case 'f':
         case 'F':
@@ -875,7 +878,7 @@ int ZString::EstimateFormatSize(const char* format, va_list arguments) const {
             ++p;
             continue;
         }
-        const char* spec = p++;
+        const char* directive = p++;  // the %
         int hexAllowance = 0;
         bool percent = false;
         for (;; ++p) {
@@ -897,7 +900,7 @@ int ZString::EstimateFormatSize(const char* format, va_list arguments) const {
             break;
         }
         if (percent) {
-            estimate += 1 - (p - spec);
+            estimate += 1 - (p - directive);
             continue;
         }
         int64_t width = ReadCount(p, args);
@@ -908,7 +911,7 @@ int ZString::EstimateFormatSize(const char* format, va_list arguments) const {
         }
         const char letter = *p;
         if (letter == '\0') {
-            estimate -= p - spec;  // a specification cut off by the end of the format
+            estimate -= p - directive;  // a directive cut off by the end of the format
             break;
         }
         Conversion kind = Classify(letter, '\0');
@@ -926,7 +929,7 @@ int ZString::EstimateFormatSize(const char* format, va_list arguments) const {
         switch (kind) {
             case Conversion::kChar:
                 if (prefix == 'l' || (prefix == '\0' && typeLetter == 'C')) {
-                    (void)va_arg(args, wint_t);
+                    (void)va_arg(args, PromotedWint);
                 } else {
                     (void)va_arg(args, int);
                 }
@@ -976,10 +979,10 @@ int ZString::EstimateFormatSize(const char* format, va_list arguments) const {
                 added = std::max<int64_t>(width, 8);
                 break;
         }
-        // Only the first letter of a two-letter conversion belongs to the specification here;
+        // Only the first letter of a two-letter conversion belongs to the directive here;
         // the second is walked again as plain text.
         ++p;
-        estimate += added - (p - spec);
+        estimate += added - (p - directive);
     }
     va_end(args);
     return static_cast<int>(std::clamp<int64_t>(estimate, 0, INT_MAX));

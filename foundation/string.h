@@ -17,8 +17,9 @@
 // GetTail return views into the string that stay valid until it changes. Null const char*
 // arguments are accepted everywhere and mean "nothing".
 //
-// Every public operation is virtual and the order of the declarations below is the order of the
-// virtual slots (the destructor is the sixth); keep it when adding anything.
+// Every operation after the constructors and assignment operators is virtual, and the order of
+// their declarations is the order of the virtual slots (the destructor is the sixth); keep it when
+// adding anything.
 //
 // A ZString has no lock: one thread uses an object at a time.
 
@@ -103,8 +104,12 @@ public:
     virtual ZString SubString(int start, int count) const;
     virtual int Reverse();
     virtual char* Duplicate() const;
+    // Formats as vsprintf into a buffer of the estimate's size, or of the formatted length + 1
+    // when that is larger; returns vsprintf's result.
     virtual int Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
     virtual int AssignN(const char* s, unsigned maxSize);
+    // Loads string resource id of module (see zplat::RegisterStringResource), whatever its
+    // length; false, and no storage, when there is no such text or it is empty.
     virtual bool LoadString(zplat::HMODULE module, unsigned id);
     virtual bool IsNumber(bool integerOnly) const;
     virtual ZString& AppendNRef(const char* s, int count);

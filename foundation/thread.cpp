@@ -72,6 +72,7 @@ ZThread::~ZThread() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         handle_.reset();
+        last_thread_.reset();
     }
     handler_ = nullptr;
 }
@@ -116,6 +117,7 @@ bool ZThread::Start(bool waitUntilStarted, uint32_t timeoutMs) {
             return false;
         }
         thread_id_ = id;
+        last_thread_ = handle_;
         zplat::SetThreadPriority(handle_, PriorityOfLevel(priority_level_));
         RegisterNotifyWindow();
     }
@@ -152,14 +154,15 @@ bool ZThread::Stop(bool terminate) {
 }
 
 void ZThread::Wait(uint32_t timeoutMs) {
-    // The thread drops handle_ in its clean-up while we may be waiting: wait on our own copy.
+    // The thread drops handle_ in its clean-up while we may be waiting, and touches this object
+    // after that: wait on our own copy of the latest thread until its entry has returned, even
+    // when it has not marked itself running yet or has already dropped handle_. Returning any
+    // earlier would let the owner free the object under the thread.
     zplat::ThreadHandle handle;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        handle = handle_;
+        handle = last_thread_;
     }
-    // Any existing thread is waited for, even one that has not yet marked itself running: its
-    // entry still reads this object, so returning early would let the owner free it under it.
     if (!handle || zplat::GetThreadId(handle) == zplat::GetCurrentThreadId()) {
         return;
     }

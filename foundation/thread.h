@@ -54,8 +54,8 @@ public:
     bool Start(bool waitUntilStarted, uint32_t timeoutMs);
     // Sets the stop flag; never waits. False without a thread.
     bool Stop(bool terminate);
-    // Waits up to timeoutMs for the thread to end; at once when called by the thread itself or
-    // when there is no thread.
+    // Waits up to timeoutMs for the thread to end, its clean-up included; at once when called by
+    // the thread itself or when no thread was started.
     void Wait(uint32_t timeoutMs);
     bool IsRunning() const;
     bool IsStopRequested() const;
@@ -93,11 +93,14 @@ private:
     void UnregisterNotifyWindow();
     static void PumpNotifyWindow();
 
-    // handle_, started_event_, registered_, priority_level_ and stack_size_ are guarded by
-    // mutex_; Start holds it until the thread is fully set up, so the thread's clean-up (which
-    // takes it too) cannot overtake Start.
+    // handle_, last_thread_, started_event_, registered_, priority_level_ and stack_size_ are
+    // guarded by mutex_; Start holds it until the thread is fully set up, so the thread's
+    // clean-up (which takes it too) cannot overtake Start.
     mutable std::mutex mutex_;
-    zplat::ThreadHandle handle_;
+    zplat::ThreadHandle handle_;  // null while no thread exists; the thread drops it as it ends
+    // The latest thread, kept past its clean-up: the thread still touches this object after it
+    // drops handle_, so Wait waits on this one until the entry has really returned.
+    zplat::ThreadHandle last_thread_;
     std::atomic<uint32_t> thread_id_{0};
     std::atomic<bool> stop_requested_{true};
     std::atomic<bool> suspended_{false};

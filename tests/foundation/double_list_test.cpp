@@ -698,7 +698,7 @@ TEST(DoubleListTest, BracketsNestWithInternalLocking) {
 // others' with locked walks and compound steps, and leave it empty.
 TEST(DoubleListTest, StressAddFindRemoveFromSeveralThreads) {
     constexpr int kThreads = 4;
-    constexpr int kRounds = 300;
+    constexpr int kRounds = 600;
     constexpr int kPerThread = 8;
     ItemList list(true);
     std::vector<std::unique_ptr<Item>> owned;
@@ -706,7 +706,13 @@ TEST(DoubleListTest, StressAddFindRemoveFromSeveralThreads) {
         owned.push_back(std::make_unique<Item>(i));
     }
     std::atomic<int> failures{0};
+    std::atomic<int> ready{0};
     auto worker = [&](int t) {
+        // Start together so the threads overlap from the first round.
+        ++ready;
+        while (ready.load() < kThreads) {
+            std::this_thread::yield();
+        }
         Item* mine[kPerThread];
         for (int k = 0; k < kPerThread; ++k) {
             mine[k] = owned[static_cast<size_t>(t * kPerThread + k)].get();

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -165,7 +166,8 @@ TEST(ZStringAssign, Forms) {
 
     s.Assign(ZString("text"));
     EXPECT_STREQ(s.GetString(), "text");
-    s = s;  // NOLINT: self-assignment keeps the text
+    const ZString& alias = s;
+    s = alias;  // assigning a string its own text keeps the text
     EXPECT_STREQ(s.GetString(), "text");
     s = "other";
     EXPECT_STREQ(s.GetString(), "other");
@@ -258,6 +260,8 @@ TEST(ZStringRead, IndexAndTail) {
     EXPECT_STREQ(s.GetString(), "aBc");
     EXPECT_STREQ(s.GetTail(1), "Bc");
     EXPECT_STREQ(s.GetTail(3), "");
+    const int position = 1;
+    EXPECT_EQ(s[position], 'B');
     const ZString& constant = s;
     EXPECT_EQ(constant[2u], 'c');
     EXPECT_EQ(constant[7u], '\0');
@@ -823,7 +827,7 @@ int Estimate(const char* format, ...) {
 }
 
 TEST(ZStringFormat, Estimates) {
-    // Each row: the format length + 1, less the characters of each specification, plus the
+    // Each row: the format length + 1, less the characters of each % directive, plus the
     // width its conversion is given.
     struct Case {
         const char* name;
@@ -854,6 +858,8 @@ TEST(ZStringFormat, Estimates) {
         {"%lld then %s keeps the string", Estimate("%lld %s", 1LL, "hello"), 18},
         {"%zu then %s", Estimate("%zu%s", static_cast<size_t>(3), "abc"), 14},
         {"trailing %", Estimate("ab%"), 3},
+        {"%ls: wide length, the s counts as text", Estimate("%ls", L"abc"), 6},
+        {"%lc then %s: 6 - 2 + 1 - 2 + 3", Estimate("%lc%s", static_cast<wint_t>(L'w'), "ab"), 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -897,6 +903,11 @@ TEST(ZStringFormat, RoomWhenTheEstimateIsTooSmall) {
         Probe s;
         int r = s.Format("%lld %s", 123456789012345LL, "x");
         add("long long", s, r, "123456789012345 x");
+    }
+    {
+        Probe s;
+        int r = s.Format("%ls|%lc", L"wide", static_cast<wint_t>(L'w'));
+        add("wide texts", s, r, "wide|w");
     }
     {
         Probe s;

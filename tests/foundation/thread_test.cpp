@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "foundation/thread_handler.h"
+#include "platform/clock.h"
 #include "platform/event.h"
 #include "platform/thread.h"
 
@@ -213,6 +214,176 @@ TEST(ZThreadTest, PriorityLevelsMapThroughTheTable) {
     thread.SetStackSize(64 * 1024);
     ASSERT_TRUE(thread.Start(true, INFINITE));
     thread.Wait(INFINITE);
+}
+
+TEST(ZThreadTest, WaitStaysSafeWhileTheThreadReleasesItsHandle) {
+    // The object is freed as soon as Wait returns: a Wait that came back before the thread was
+    // done with it, or a waiter holding the handle the thread drops, shows up under the
+    // sanitizers. Stop right after Start may land before the body, which is then skipped.
+    for (int i = 0; i < 200; ++i) {
+        SCOPED_TRACE(i);
+        auto thread = std::make_unique<BodyThread>([](ZThread*) {}, i % 2 == 0);
+        ASSERT_TRUE(thread->Start(false, 0));
+        if (i % 3 == 0) {
+            thread->Stop(false);
+        } else if (i % 3 == 1) {
+            // Wait only once the thread has dropped its handle, still inside its clean-up.
+            while (thread->Resume()) {
+            }
+        }
+        std::thread second_waiter;
+        if (i % 4 == 0) {
+            second_waiter = std::thread([&] { thread->Wait(INFINITE); });
+        }
+        thread->Wait(INFINITE);
+        if (second_waiter.joinable()) {
+            second_waiter.join();
+        }
+        if (i % 3 != 1) {
+            // Reading the flags orders us after the thread's last write, which would hide a
+            // Wait that returned early from the sanitizer: not done in the handle-dropped case.
+            EXPECT_FALSE(thread->IsRunning());
+            EXPECT_TRUE(thread->IsStopRequested());
+        }
+    }
+    EXPECT_EQ(ZThread::NotifyRegistrationCount(), 0);
+    EXPECT_EQ(ZThread::NotifyQueueOwner(), 0u);
+}
+
+// Each test leaves no thread counted and no queue behind.
+class ZThreadNotifyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(ZThread::NotifyRegistrationCount(), 0);
+        ASSERT_EQ(ZThread::NotifyQueueOwner(), 0u);
+    }
+    void TearDown() override {
+        EXPECT_EQ(ZThread::NotifyRegistrationCount(), 0);
+        EXPECT_EQ(ZThread::NotifyQueueOwner(), 0u);
+    }
+
+    // A notify-window thread whose body waits for release.
+    std::unique_ptr<BodyThread> Holding(zplat::Event& release) {
+        return std::make_unique<BodyThread>([&release](ZThread*) { release.Wait(INFINITE); }, true);
+    }
+
+    const uint32_t me_ = zplat::GetCurrentThreadId();
+};
+
+TEST_F(ZThreadNotifyTest, QueueLivesFromTheFirstStartUntilItsOwnerHandlesTheLastEnd) {
+    zplat::Event release_a(true, false);
+    zplat::Event release_b(true, false);
+    auto a = Holding(release_a);
+    auto b = Holding(release_b);
+
+    ASSERT_TRUE(a->Start(true, INFINITE));
+    EXPECT_EQ(ZThread::NotifyRegistrationCount(), 1);
+    EXPECT_EQ(ZThread::NotifyQueueOwner(), me_);
+    ASSERT_TRUE(b->Start(true, INFINITE));
+    EXPECT_TRUE(a->Start(true, INFINITE));  // already running: not counted twice
+    EXPECT_EQ(ZThread::NotifyRegistrationCount(), 2);
+
+    StopAndWait(*a, &release_a);
+    EXPECT_EQ(ZThread::NotifyRegistrationCount(), 1);
+    EXPECT_EQ(ZThread::PumpNotifyQueue(), 0);  // nothing was asked
+    EXPECT_EQ(ZThread::NotifyQueueOwner(), me_);
+
+    StopAndWait(*b, &release_b);
+    EXPECT_EQ(ZThread::NotifyRegistrationCount(), 0);
+    // The destroy request waits for the owner: another thread cannot handle it.
+    EXPECT_EQ(ZThread::NotifyQueueOwner(), me_);
+    std::thread other([] { EXPECT_EQ(ZThread::PumpNotifyQueue(), 0); });
+    other.join();
+    EXPECT_EQ(ZThread::NotifyQueueOwner(), me_);
+
+    // The destructor, on the owner, pumps the request and the queue goes.
+    a.reset();
+    EXPECT_EQ(ZThread::NotifyQueueOwner(), 0u);
+    b.reset();
+}
+
+TEST_F(ZThreadNotifyTest, ARegistrationBeforeTheRequestIsHandledKeepsAQueue) {
+    zplat::Event release_a(true, false);
+    zplat::Event release_b(true, false);
+    auto a = Holding(release_a);
+    auto b = Holding(release_b);
+    ASSERT_TRUE(a->Start(true, INFINITE));
+    StopAndWait(*a, &release_a);  // destroy request posted, not yet handled
+    ASSERT_TRUE(b->Start(true, INFINITE));
+    EXPECT_EQ(ZThread::PumpNotifyQueue(), 0);
+    EXPECT_EQ(ZThread::NotifyRegistrationCount(), 1);
+    EXPECT_EQ(ZThread::NotifyQueueOwner(), me_);
+    a.reset();  // nothing pending for the live queue
+    EXPECT_EQ(ZThread::NotifyQueueOwner(), me_);
+
+    StopAndWait(*b, &release_b);
+    // The owner's event loop handles the request as well as a destructor would.
+    EXPECT_EQ(ZThread::PumpNotifyQueue(), 1);
+    EXPECT_EQ(ZThread::NotifyQueueOwner(), 0u);
+}
+
+TEST_F(ZThreadNotifyTest, OnlyNotifyThreadsCountAndTheFirstStarterOwnsTheQueue) {
+    ZThread quiet(false, nullptr);
+    zplat::Event release(true, false);
+    auto counted = Holding(release);
+    ASSERT_TRUE(quiet.Start(true, INFINITE));
+    EXPECT_EQ(ZThread::NotifyRegistrationCount(), 0);
+    quiet.Wait(INFINITE);
+
+    // Started from a worker: the worker owns the queue and has to let it go itself.
+    std::atomic<uint32_t> worker_id{0};
+    std::atomic<uint32_t> owner_seen{0};
+    std::thread worker([&] {
+        worker_id = zplat::GetCurrentThreadId();
+        ASSERT_TRUE(counted->Start(true, INFINITE));
+        owner_seen = ZThread::NotifyQueueOwner();
+        StopAndWait(*counted, &release);
+        counted.reset();
+    });
+    worker.join();
+    EXPECT_EQ(owner_seen.load(), worker_id.load());
+    EXPECT_NE(owner_seen.load(), me_);
+}
+
+std::atomic<uint32_t> g_tripled_on{0};
+
+int Triple(int value) {
+    g_tripled_on = zplat::GetCurrentThreadId();
+    return 3 * value;
+}
+
+TEST_F(ZThreadNotifyTest, RunsAFunctionOnTheOwnerThread) {
+    int result = 0;
+    EXPECT_FALSE(ZThread::RunOnNotifyThread(&Triple, 1, 0, &result));  // no queue
+
+    zplat::Event release(true, false);
+    auto holder = Holding(release);
+    ASSERT_TRUE(holder->Start(true, INFINITE));
+
+    std::atomic<bool> done{false};
+    std::atomic<bool> ok{false};
+    std::atomic<int> remote_result{0};
+    std::thread caller([&] {
+        int value = 0;
+        ok = ZThread::RunOnNotifyThread(&Triple, -7, INFINITE, &value);
+        remote_result = value;
+        done = true;
+    });
+    while (!done) {
+        ZThread::PumpNotifyQueue();
+        zplat::Sleep(1);
+    }
+    caller.join();
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(remote_result, -21);
+    EXPECT_EQ(g_tripled_on.load(), me_);
+
+    // On the owner itself the call runs at once.
+    EXPECT_TRUE(ZThread::RunOnNotifyThread(&Triple, 2, 0, &result));
+    EXPECT_EQ(result, 6);
+
+    StopAndWait(*holder, &release);
+    holder.reset();
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+#include "platform/ip_helper.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake_ip_helper.h"
+#include "platform/inet.h"
+
+namespace {
+
+using namespace zplat;
+
+TEST(IpHelperTest, FakeAnswersAndAddsAddresses) {
+    auto fake = std::make_shared<FakeIpHelper>();
+    AdapterInfo a;
+    a.index = 7;
+    a.adapterName = "eth7";
+    a.ipAddressList.push_back({"0.0.0.0", "0.0.0.0", 0});
+    fake->adapters.push_back(a);
+    fake->dns[7] = {"10.0.0.53"};
+    ScopedIpHelper use(fake);
+
+    std::vector<AdapterInfo> adapters;
+    ASSERT_EQ(GetAdaptersInfo(&adapters), NO_ERROR);
+    ASSERT_EQ(adapters.size(), 1u);
+    PerAdapterInfo info;
+    ASSERT_EQ(GetPerAdapterInfo(7, &info), NO_ERROR);
+    EXPECT_EQ(info.dnsServerList, std::vector<std::string>{"10.0.0.53"});
+    EXPECT_EQ(GetPerAdapterInfo(8, &info), ERROR_NOT_FOUND);
+    IfRow row;
+    EXPECT_EQ(GetIfEntry(7, &row), ERROR_NOT_FOUND);
+
+    uint32_t context = 0, instance = 0;
+    ASSERT_EQ(AddIPAddress(InetAddr("10.1.1.1"), InetAddr("255.255.255.0"), 7, &context, &instance),
+              NO_ERROR);
+    ASSERT_EQ(GetAdaptersInfo(&adapters), NO_ERROR);
+    ASSERT_EQ(adapters[0].ipAddressList.size(), 1u);
+    EXPECT_EQ(adapters[0].ipAddressList[0].ipAddress, "10.1.1.1");
+    EXPECT_EQ(DeleteIPAddress(context), NO_ERROR);
+    EXPECT_EQ(DeleteIPAddress(context), ERROR_NOT_FOUND);
+    ASSERT_EQ(GetAdaptersInfo(&adapters), NO_ERROR);
+    EXPECT_EQ(adapters[0].ipAddressList[0].ipAddress, "0.0.0.0");
+
+    fake->adaptersResult = ERROR_NOT_SUPPORTED;
+    EXPECT_EQ(GetAdaptersInfo(&adapters), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(GetAdaptersInfo(nullptr), ERROR_INVALID_PARAMETER);
+}
+
+TEST(IpHelperTest, ScopedBackendIsPutBack) {
+    auto outer = std::make_shared<FakeIpHelper>();
+    auto inner = std::make_shared<FakeIpHelper>();
+    ScopedIpHelper a(outer);
+    {
+        ScopedIpHelper b(inner);
+        EXPECT_EQ(CurrentIpHelper(), inner);
+    }
+    EXPECT_EQ(CurrentIpHelper(), outer);
+}
+
+TEST(IpHelperTest, SystemBackendListsTheLoopbackAndRefusesToAddAddresses) {
+    ScopedIpHelper use(MakeSystemIpHelper());
+    std::vector<AdapterInfo> adapters;
+    ASSERT_EQ(GetAdaptersInfo(&adapters), NO_ERROR);
+    const AdapterInfo* lo = nullptr;
+    for (const auto& a : adapters) {
+        if (a.type == MIB_IF_TYPE_LOOPBACK) {
+            lo = &a;
+        }
+    }
+    ASSERT_NE(lo, nullptr);
+    EXPECT_EQ(lo->ipAddressList.at(0).ipAddress, "127.0.0.1");
+    IfRow row;
+    ASSERT_EQ(GetIfEntry(lo->index, &row), NO_ERROR);
+    EXPECT_EQ(row.adminStatus, MIB_IF_ADMIN_STATUS_UP);
+    uint32_t context, instance;
+    EXPECT_EQ(
+        AddIPAddress(InetAddr("10.9.9.9"), InetAddr("255.0.0.0"), lo->index, &context, &instance),
+        ERROR_NOT_SUPPORTED);
+}
+
+}  // namespace
