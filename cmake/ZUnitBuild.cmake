@@ -42,3 +42,15 @@ function(zunit_gtest name)
                                           GTest::gmock Threads::Threads)
     gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# zunit_gui_gtest(name SOURCES ... [LIBS ...]): a GoogleTest executable for Qt widgets, labelled
+# gui. Its main (tests/support/gui_test_main.cpp) creates the QApplication, on Qt's offscreen
+# platform unless QT_QPA_PLATFORM names another.
+function(zunit_gui_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES} "${PROJECT_SOURCE_DIR}/tests/support/gui_test_main.cpp")
+    target_link_libraries(${name} PRIVATE zunit_options ${ARG_LIBS} Qt6::Widgets Qt6::Test
+                                          GTest::gtest GTest::gmock Threads::Threads)
+    gtest_discover_tests(${name} PROPERTIES LABELS gui ENVIRONMENT QT_QPA_PLATFORM=offscreen
+                         DISCOVERY_TIMEOUT 60)
+endfunction()
