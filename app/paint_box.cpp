@@ -1,0 +1,35 @@
+#include "app/paint_box.h"
+
+#include <QMouseEvent>
+
+#include "controls/canvas.h"
+
+TPaintBox::TPaintBox(QWidget* parent, const QString& name) : QWidget(parent) {
+    setObjectName(name);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPaintBox::paintEvent(QPaintEvent*) {
+    ZCanvas canvas(this);
+    canvas_ = &canvas;
+    if (onPaint_) {
+        onPaint_();
+    }
+    canvas_ = nullptr;
+}
+
+void TPaintBox::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (onMouseDown_) {
+        const QPoint p = event->position().toPoint();
+        onMouseDown_(event->button(), p.x(), p.y());
+    }
+}
+
+// The second press of a double click is a press too, followed by the double click itself.
+void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+    if (onDblClick_) {
+        onDblClick_();
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// TPaintBox: the toolkit's paint box, a widget that draws nothing itself and lets its owner
+// paint it. The owner's OnPaint runs inside the widget's paint event with a ZCanvas on the
+// widget (GetCanvas); outside a paint event there is no canvas, and an owner that wants to paint
+// asks for one with update().
+//
+//   box->SetOnPaint([this] { HandlePaint(); });
+//   void HandlePaint() { if (ZCanvas* c = box->GetCanvas()) c->FillRect(box->rect()); }
+//   box->SetOnMouseDown([this](Qt::MouseButton, int x, int y) { HandleMouseDown(y); });
+//
+// The owner paints every pixel (the widget is opaque and its background is not erased).
+// Ownership: a QWidget child of its parent; the handlers are copied and called on the UI thread.
+
+#include <QWidget>
+
+#include <functional>
+
+class ZCanvas;
+
+class TPaintBox : public QWidget {
+    Q_OBJECT
+
+public:
+    using PaintHandler = std::function<void()>;
+    using MouseHandler = std::function<void(Qt::MouseButton button, int x, int y)>;
+    using ClickHandler = std::function<void()>;
+
+    TPaintBox(QWidget* parent, const QString& name);
+
+    void SetOnPaint(PaintHandler handler) { onPaint_ = std::move(handler); }
+    void SetOnMouseDown(MouseHandler handler) { onMouseDown_ = std::move(handler); }
+    void SetOnDblClick(ClickHandler handler) { onDblClick_ = std::move(handler); }
+
+    // The canvas of the paint event under way; null outside one.
+    ZCanvas* GetCanvas() const { return canvas_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    PaintHandler onPaint_;
+    MouseHandler onMouseDown_;
+    ClickHandler onDblClick_;
+    ZCanvas* canvas_ = nullptr;
+};

@@ -1,0 +1,163 @@
+// The Preferences and About dialogs: their layout, keys, mouse and results.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QTimer>
+
+#include "app/about_dialog.h"
+#include "app/panel.h"
+#include "app/preferences_dialog.h"
+#include "app/styles.h"
+#include "controls/graphic_button_xt.h"
+#include "tests/app/finder_fixture.h"
+
+namespace ztest {
+namespace {
+
+// Shows the dialog modally, lets act() work on it once it is up, and returns the result (-1
+// when it did not close within two seconds).
+int RunModal(QDialog* dialog, const std::function<void()>& act) {
+    bool stuck = false;
+    QTimer::singleShot(0, dialog, [&] {
+        act();
+        QTimer::singleShot(2000, dialog, [&] {
+            if (dialog->isVisible()) {
+                stuck = true;
+                dialog->done(0);
+            }
+        });
+    });
+    const int result = dialog->exec();
+    return stuck ? -1 : result;
+}
+
+class DialogsTest : public FinderTest {
+protected:
+    void SetUp() override {
+        FinderTest::SetUp();
+        Open();
+    }
+};
+
+TEST_F(DialogsTest, PreferencesLayoutAndLook) {
+    TPreferencesDialog dialog(window_.get());
+    EXPECT_EQ(dialog.windowTitle(), "Preferences");
+    EXPECT_EQ(dialog.size(), QSize(464, 86));
+    EXPECT_EQ(dialog.MainPanel->geometry(), QRect(0, 0, 464, 51));
+    EXPECT_EQ(dialog.ButtonPanel->geometry(), QRect(0, 51, 464, 35));
+    EXPECT_EQ(dialog.ButtonLinePanel->geometry(), QRect(0, 0, 464, 1));
+    EXPECT_EQ(dialog.CBCloseOnConnect->geometry(), QRect(16, 16, 321, 17));
+    EXPECT_EQ(dialog.CBCloseOnConnect->text(), "Close when Open/Connect client application");
+    EXPECT_EQ(dialog.BOk->geometry(), QRect(309, 5, 75, 25));
+    EXPECT_EQ(dialog.BCancel->geometry(), QRect(385, 5, 75, 25));
+    EXPECT_EQ(dialog.BOk->GetTextOff(), "Ok");
+    EXPECT_EQ(dialog.BCancel->GetTextOff(), "Cancel");
+    EXPECT_EQ(dialog.BOk->toolTip(), "Ok");
+    // Styled: plain text 220 grey, icons of resources 1101/1102 and 1103/1104.
+    EXPECT_FALSE(dialog.BOk->GetTextFont().font.bold());
+    EXPECT_EQ(dialog.BCancel->GetTextColorOff(), Grey(220));
+    EXPECT_EQ(ControlFontColor(dialog.CBCloseOnConnect), Grey(220));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const QImage shot = Shot(&dialog);
+    EXPECT_EQ(At(shot, 400, 10), Grey(32));  // MainPanel takes the dialog's colour
+    EXPECT_EQ(At(shot, 10, 51), Grey(0));    // the button line
+    EXPECT_EQ(At(shot, 10, 70), Grey(20));   // the button panel
+}
+
+TEST_F(DialogsTest, PreferencesResults) {
+    struct Case {
+        const char* name;
+        std::function<void(TPreferencesDialog*)> act;
+        int result;
+    };
+    const Case cases[] = {
+        {"Enter on the check box",
+         [](TPreferencesDialog* d) { QTest::keyClick(d->CBCloseOnConnect, Qt::Key_Return); }, 1},
+        {"keypad Enter", [](TPreferencesDialog* d) { QTest::keyClick(d, Qt::Key_Enter); }, 1},
+        {"Escape on the check box",
+         [](TPreferencesDialog* d) { QTest::keyClick(d->CBCloseOnConnect, Qt::Key_Escape); }, 2},
+        {"Ok",
+         [](TPreferencesDialog* d) {
+             QTest::mouseClick(d->BOk, Qt::LeftButton, Qt::NoModifier, QPoint(30, 12));
+         },
+         1},
+        {"Cancel",
+         [](TPreferencesDialog* d) {
+             QTest::mouseClick(d->BCancel, Qt::LeftButton, Qt::NoModifier, QPoint(30, 12));
+         },
+         2},
+        {"close box", [](TPreferencesDialog* d) { d->close(); }, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPreferencesDialog dialog(window_.get());
+        EXPECT_EQ(RunModal(&dialog, [&] { c.act(&dialog); }), c.result);
+    }
+}
+
+TEST_F(DialogsTest, PreferencesOtherKeysAndPanelClicksLeaveItOpen) {
+    TPreferencesDialog dialog(window_.get());
+    const int result = RunModal(&dialog, [&] {
+        QTest::keyClick(dialog.CBCloseOnConnect, Qt::Key_Space);  // ticks the box
+        QTest::keyClick(&dialog, Qt::Key_A);
+        QTest::mouseClick(dialog.MainPanel, Qt::LeftButton, Qt::NoModifier, QPoint(420, 40));
+        QTest::mouseClick(dialog.ButtonPanel, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_TRUE(dialog.CBCloseOnConnect->isChecked());
+        // A press on the dialog's own surface ends it with 1.
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&dialog, &press);
+    });
+    EXPECT_EQ(result, 1);
+}
+
+TEST_F(DialogsTest, AboutShowsTheCaptionCentredAndClosesOnAClick) {
+    ASSERT_EQ(window_->windowTitle(), "Zelvane Unit Finder 7.1.0");
+    for (int target = 0; target < 4; ++target) {
+        SCOPED_TRACE(target);
+        TAboutDialog dialog(window_.get());
+        EXPECT_EQ(dialog.windowTitle(), "About...");
+        EXPECT_EQ(dialog.size(), QSize(368, 168));
+        const int result = RunModal(&dialog, [&] {
+            EXPECT_EQ(dialog.LProduct->text(), "Zelvane Unit Finder 7.1.0");
+            EXPECT_EQ(dialog.LProduct->y(), 32);
+            EXPECT_EQ(dialog.LProduct->x(), (368 - dialog.LProduct->width()) / 2);
+            EXPECT_GT(dialog.LProduct->width(), 100);
+            EXPECT_EQ(dialog.LCopyright->pos(), QPoint(119, 64));
+            EXPECT_EQ(dialog.Image1->geometry(), QRect(163, 104, 32, 32));
+            EXPECT_EQ(ControlFontColor(dialog.LProduct), Grey(220));
+            EXPECT_EQ(ControlFontColor(dialog.LCopyright), Grey(220));
+            QWidget* targets[] = {&dialog, dialog.LProduct, dialog.LCopyright, dialog.Image1};
+            QTest::mouseClick(targets[target], Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+        });
+        EXPECT_EQ(result, 1);
+    }
+}
+
+TEST_F(DialogsTest, AboutFromTheMenuReadsTheMainWindow) {
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<TAboutDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        shown = about->LProduct->text();
+        QTest::mouseClick(about, Qt::RightButton, Qt::NoModifier, QPoint(5, 150));
+    });
+    window_->About1->trigger();
+    EXPECT_EQ(shown, window_->windowTitle());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(DialogsTest, AboutWithoutAFormParentKeepsItsOwnTitle) {
+    QWidget holder;
+    auto* inner = new QWidget(&holder);
+    inner->setWindowTitle("Not a form");
+    TAboutDialog dialog(nullptr);
+    dialog.show();
+    EXPECT_EQ(dialog.LProduct->text(), "Zelvane Unit Finder");
+    EXPECT_EQ(dialog.LProduct->x(), (368 - dialog.LProduct->width()) / 2);
+}
+
+}  // namespace
+}  // namespace ztest

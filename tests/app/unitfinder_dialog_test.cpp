@@ -1,0 +1,272 @@
+// The main window's life: start-up order, caption, the settings file, event 1025, the menu and
+// shutdown.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <thread>
+
+#include "app/list_header.h"
+#include "app/preferences_dialog.h"
+#include "catalogue/product.h"
+#include "tests/app/finder_fixture.h"
+
+namespace ztest {
+namespace {
+
+using UnitFinderDialogTest = FinderTest;
+
+TEST_F(UnitFinderDialogTest, CreateStartsTheCoreAndShowAddsTheVersionAndIcons) {
+    Make();
+    // HandleCreate: the core runs with the service pattern and retry count, the caption is the
+    // title alone, the header bar has its five sections.
+    EXPECT_TRUE(LogHas("Start"));
+    {
+        std::lock_guard<std::mutex> lock(log_.mutex);
+        EXPECT_EQ(log_.serviceType, "zelvane.*");
+        EXPECT_EQ(log_.retryCount, 3);
+    }
+    EXPECT_EQ(window_->windowTitle(), "Zelvane Unit Finder");
+    EXPECT_TRUE(window_->LUnitListTitle->text().isEmpty());
+    ASSERT_NE(window_->GetHeader(), nullptr);
+    EXPECT_EQ(window_->GetHeader()->SectionCount(), 5);
+    Answer(DeviceSpec{});
+    ASSERT_NE(window_->GetCore()->GetProductList()->First(), nullptr);
+    EXPECT_EQ(window_->GetCore()->GetProductList()->First()->GetIcon(), nullptr);
+
+    // HandleShow: this test program's version block says 7.1.0.0.
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_EQ(window_->windowTitle(), "Zelvane Unit Finder 7.1.0");
+    EXPECT_NE(window_->GetCore()->GetProductList()->First()->GetIcon(), nullptr);
+    // Only the first show appends it.
+    window_->hide();
+    window_->show();
+    EXPECT_EQ(window_->windowTitle(), "Zelvane Unit Finder 7.1.0");
+}
+
+TEST_F(UnitFinderDialogTest, ClientAreaAndControlPlacement) {
+    Open();
+    EXPECT_EQ(window_->MainPanel->size(), QSize(771, 419));
+    EXPECT_EQ(window_->MainMenu1->geometry().bottom() + 1, window_->MainPanel->y());
+    EXPECT_EQ(window_->TopPanel->geometry(), QRect(0, 0, 771, 26));
+    EXPECT_EQ(window_->InfoPanel->geometry(), QRect(0, 419 - 96, 771, 96));
+    EXPECT_EQ(window_->UnitPanel->geometry(), QRect(0, 26, 771, 419 - 96 - 26));
+    EXPECT_EQ(window_->PBUnits->geometry(), window_->UnitPanel->rect());
+    EXPECT_EQ(window_->InfoLinePanel->geometry(), QRect(0, 0, 771, 1));
+    EXPECT_EQ(window_->PBInfos->geometry(), QRect(0, 1, 771, 95));
+    EXPECT_EQ(window_->BConnect->geometry(), QRect(18, 70, 75, 20));
+    // The header bar lies over the lower 18 pixels of TopPanel, as wide as the window.
+    EXPECT_EQ(window_->GetHeader()->geometry(), QRect(0, 8, 771, 18));
+    // The window is dark; so is its main panel; the details area's top line is 50, 50, 50.
+    const QImage shot = Shot(window_->MainPanel);
+    EXPECT_EQ(At(shot, 400, 2), Grey(32));
+    EXPECT_EQ(At(shot, 400, 419 - 96), Grey(50));
+}
+
+TEST_F(UnitFinderDialogTest, ProductNewsTravelAsEvent1025AndAreHandledOnTheUiThread) {
+    Open(100);
+    struct Spy : QObject {
+        int seen = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            seen += e->type() == static_cast<QEvent::Type>(TUnitFinderDialog::kMsgProductAdded);
+            return false;
+        }
+    } spy;
+    window_->installEventFilter(&spy);
+    // Ten answers on another thread: nothing on screen changes until the window's queue runs.
+    std::thread network([this] {
+        for (int i = 0; i < 10; ++i) {
+            DeviceSpec spec;
+            spec.address = "10.0.1." + std::to_string(i + 1);
+            Answer(spec, false);
+        }
+    });
+    network.join();
+    EXPECT_TRUE(window_->VScrollBar->isHidden());
+    EXPECT_EQ(spy.seen, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(spy.seen, 10);
+    EXPECT_FALSE(window_->VScrollBar->isHidden());
+    EXPECT_EQ(window_->VScrollBar->maximum(), 5);
+    window_->removeEventFilter(&spy);
+}
+
+TEST_F(UnitFinderDialogTest, StartFailureLeavesAnEmptyWorkingWindow) {
+    Make(INDDUserAgent::kServerCannotStart);
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_NE(window_->GetCore(), nullptr);
+    const QImage list = Shot(window_->PBUnits);
+    EXPECT_EQ(CountIn(list, list.rect(), Grey(32)), list.width() * list.height());
+}
+
+TEST_F(UnitFinderDialogTest, CtrlQAndTheCloseBoxStopTheSearchBeforeTheWindowGoes) {
+    for (bool shortcut : {true, false}) {
+        SCOPED_TRACE(shortcut ? "Ctrl+Q" : "close box");
+        log_.calls.clear();
+        Open();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        if (shortcut) {
+            QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
+        } else {
+            window_->close();
+        }
+        QCoreApplication::processEvents();
+        // The window object is still there; its core has stopped, its agent is released and
+        // the search thread has ended (the core waited for it before it went).
+        EXPECT_FALSE(window_->isVisible());
+        EXPECT_EQ(window_->GetCore(), nullptr);
+        EXPECT_TRUE(LogHas("Stop"));
+        EXPECT_TRUE(LogHas("Release"));
+        EXPECT_EQ(ZProduct(nullptr).GetIcon(), nullptr);  // the kind icons are freed
+        window_.reset();
+    }
+}
+
+TEST_F(UnitFinderDialogTest, MenusCarryTheirCaptionsAndShortcut) {
+    Open();
+    EXPECT_EQ(window_->File1->title(), "File");
+    EXPECT_EQ(window_->Preferences1->text(), "Preferences...");
+    EXPECT_TRUE(window_->N1->isSeparator());
+    EXPECT_EQ(window_->Quit1->text(), "Quit");
+    EXPECT_EQ(window_->Quit1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(window_->Help1->title(), "Help");
+    EXPECT_EQ(window_->About1->text(), "About...");
+}
+
+// --- Settings ---------------------------------------------------------------------------------
+
+// Opens Preferences from the menu, lets act() work on the dialog, and returns when it closed.
+class SettingsTest : public FinderTest {
+protected:
+    void RunPreferences(const std::function<void(TPreferencesDialog*)>& act) {
+        bool acted = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TPreferencesDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            act(dialog);
+            acted = true;
+            // Whatever act did, the dialog must be gone soon; a stuck one fails the test.
+            QTimer::singleShot(2000, [] {
+                if (QWidget* stuck = QApplication::activeModalWidget()) {
+                    ADD_FAILURE() << "the dialog did not close";
+                    static_cast<QDialog*>(stuck)->done(0);
+                }
+            });
+        });
+        window_->Preferences1->trigger();
+        EXPECT_TRUE(acted);
+    }
+
+    std::string Content() { return store_.Content(window_->GetSettingsPath()); }
+};
+
+TEST_F(SettingsTest, NoFileMeansOffAndTickPlusEnterWritesOne) {
+    Open();
+    EXPECT_EQ(std::string(window_->GetSettingsPath()), SettingsPath());
+    EXPECT_NE(SettingsPath().find("app_gui_tests.cfg"), std::string::npos);
+    EXPECT_FALSE(window_->GetCloseOnConnect());
+    RunPreferences([](TPreferencesDialog* d) {
+        EXPECT_FALSE(d->CBCloseOnConnect->isChecked());
+        QTest::mouseClick(d->CBCloseOnConnect, Qt::LeftButton, Qt::NoModifier, QPoint(6, 8));
+        EXPECT_TRUE(d->CBCloseOnConnect->isChecked());
+        QTest::keyClick(d->CBCloseOnConnect, Qt::Key_Return);
+    });
+    EXPECT_TRUE(window_->GetCloseOnConnect());
+    EXPECT_EQ(Content(), "[SETUP]\nCloseOnConnect=1\n");
+}
+
+TEST_F(SettingsTest, EscapeWithTheBoxUnchangedChangesNothing) {
+    store_.SetContent(SettingsPath(), "[SETUP]\nCloseOnConnect=1\n");
+    Open();
+    EXPECT_TRUE(window_->GetCloseOnConnect());
+    RunPreferences([](TPreferencesDialog* d) {
+        EXPECT_TRUE(d->CBCloseOnConnect->isChecked());
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(window_->GetCloseOnConnect());
+    EXPECT_EQ(Content(), "[SETUP]\nCloseOnConnect=1\n");
+}
+
+TEST_F(SettingsTest, SevenReadsAsOnAndIsWrittenBackAsOne) {
+    store_.SetContent(SettingsPath(), "[SETUP]\nCloseOnConnect=7\n");
+    Open();
+    EXPECT_TRUE(window_->GetCloseOnConnect());
+    RunPreferences([](TPreferencesDialog* d) { QTest::keyClick(d, Qt::Key_Enter); });
+    EXPECT_EQ(Content(), "[SETUP]\nCloseOnConnect=1\n");
+}
+
+TEST_F(SettingsTest, GarbageReadsAsDefaultsAndOtherSectionsSurviveASave) {
+    struct Case {
+        const char* name;
+        std::string before;
+        bool on;
+        std::string after;  // after the box is ticked and Ok pressed
+    };
+    const std::string garbage("\xff\xfe\x00\x01[SETUP\x80=\x7f\n\x00\xc3", 14);
+    const Case cases[] = {
+        {"garbage", garbage, false, garbage + "\n[SETUP]\nCloseOnConnect=1\n"},
+        {"other sections",
+         "; kept\n[Window]\nLeft=10\n[setup]\nclosEonconnect=0\nOther=x\n[Z]\nA=1\n", false,
+         "; kept\n[Window]\nLeft=10\n[setup]\nclosEonconnect=1\nOther=x\n[Z]\nA=1\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store_.SetContent(SettingsPath(), c.before);
+        Open();
+        EXPECT_EQ(window_->GetCloseOnConnect(), c.on);
+        RunPreferences([](TPreferencesDialog* d) {
+            d->CBCloseOnConnect->setChecked(true);
+            d->BOk->Click();
+        });
+        EXPECT_TRUE(window_->GetCloseOnConnect());
+        EXPECT_EQ(Content(), c.after);
+        window_.reset();
+    }
+}
+
+TEST_F(SettingsTest, EveryResultButNoneStoresTheBox) {
+    // Cancel, Escape and the close box end the dialog with 2, which the window stores too.
+    const std::pair<const char*, std::function<void(TPreferencesDialog*)>> ways[] = {
+        {"Cancel", [](TPreferencesDialog* d) { d->BCancel->Click(); }},
+        {"Escape", [](TPreferencesDialog* d) { QTest::keyClick(d, Qt::Key_Escape); }},
+        {"close box", [](TPreferencesDialog* d) { d->close(); }},
+        {"Ok", [](TPreferencesDialog* d) { d->BOk->Click(); }},
+    };
+    for (const auto& [name, close] : ways) {
+        SCOPED_TRACE(name);
+        store_.SetContent(SettingsPath(), "");
+        Open();
+        RunPreferences([&](TPreferencesDialog* d) {
+            d->CBCloseOnConnect->setChecked(true);
+            close(d);
+        });
+        EXPECT_TRUE(window_->GetCloseOnConnect());
+        EXPECT_EQ(Content(), "[SETUP]\nCloseOnConnect=1\n");
+        window_.reset();
+    }
+}
+
+TEST_F(SettingsTest, AnUnwritableFileKeepsTheSettingForTheRun) {
+    store_.SetReadOnly(SettingsPath());
+    Open();
+    // The directory cannot be written: the settings live in the user's profile directory.
+    EXPECT_STREQ(window_->GetSettingsPath(), "app_gui_tests.cfg");
+    store_.SetReadOnly("app_gui_tests.cfg");
+    RunPreferences([](TPreferencesDialog* d) {
+        d->CBCloseOnConnect->setChecked(true);
+        d->BOk->Click();
+    });
+    EXPECT_TRUE(window_->GetCloseOnConnect());
+    EXPECT_FALSE(store_.Exists("app_gui_tests.cfg"));
+}
+
+}  // namespace
+}  // namespace ztest
