@@ -1,6 +1,7 @@
 #include "app/unitfinder_dialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -130,6 +131,11 @@ void TUnitFinderDialog::CreateMenu() {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     MainMenu1->setNativeMenuBar(false);
+    // The menu bar keeps the desktop's own look; the window's dark colours are for its panels.
+    // Every role is marked as set, so none follows the window's palette.
+    QPalette menuPalette = QApplication::palette(MainMenu1);
+    menuPalette.setResolveMask(~QPalette::ResolveMask(0));
+    MainMenu1->setPalette(menuPalette);
     File1 = MainMenu1->addMenu(QStringLiteral("File"));
     File1->setObjectName(QStringLiteral("File1"));
     Preferences1 = File1->addAction(QStringLiteral("Preferences..."));

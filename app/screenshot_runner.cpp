@@ -1,0 +1,125 @@
+#include "app/screenshot_runner.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <cstdio>
+
+#include "app/about_dialog.h"
+#include "app/paint_box.h"
+#include "app/preferences_dialog.h"
+#include "app/unitfinder_dialog.h"
+#include "foundation/double_list_iterator.h"
+
+namespace {
+
+// How often the runner looks at the list while it waits.
+constexpr int kPollMs = 100;
+
+bool Save(QWidget* widget, const QString& file) {
+    QCoreApplication::processEvents();
+    const bool saved = widget->grab().toImage().save(file, "PNG");
+    std::fprintf(stderr, "zUnitFinder: %s %s\n", saved ? "wrote" : "could not write",
+                 file.toLocal8Bit().constData());
+    return saved;
+}
+
+// A dialog shown (not modally) just long enough for its picture.
+template <class Dialog>
+bool SaveDialog(TUnitFinderDialog* window, const QString& file, bool closeOnConnect) {
+    Dialog dialog(window);
+    if constexpr (std::is_same_v<Dialog, TPreferencesDialog>) {
+        dialog.CBCloseOnConnect->setChecked(closeOnConnect);
+    }
+    dialog.show();
+    const bool saved = Save(&dialog, file);
+    dialog.hide();
+    return saved;
+}
+
+}  // namespace
+
+TScreenshotRunner::TScreenshotRunner(TUnitFinderDialog* window, Options options)
+    : window_(window), options_(std::move(options)) {
+    timer_.setInterval(kPollMs);
+    connect(&timer_, &QTimer::timeout, this, &TScreenshotRunner::Poll);
+}
+
+void TScreenshotRunner::Start() {
+    elapsed_.start();
+    timer_.start();
+}
+
+int TScreenshotRunner::ListedProducts() const {
+    ZUnitFinderCore* core = window_->GetCore();
+    if (core == nullptr) {
+        return 0;
+    }
+    LProductList* list = core->GetProductList();
+    list->Lock(1);
+    const int count = list->GetCount();
+    list->Unlock(1);
+    return count;
+}
+
+int TScreenshotRunner::IndexOf(const QString& name) const {
+    ZUnitFinderCore* core = window_->GetCore();
+    if (core == nullptr) {
+        return -1;
+    }
+    ZIDoubleListIterator<ZProduct> it(core->GetProductList(), nullptr, true);
+    int index = 0;
+    for (ZProduct* product = it.First(); product != nullptr; product = it.Next(), ++index) {
+        if (QString::fromUtf8(product->GetName().GetString()) == name) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+void TScreenshotRunner::Poll() {
+    const int listed = ListedProducts();
+    if (listed < options_.products && elapsed_.elapsed() < options_.timeoutMs) {
+        return;
+    }
+    timer_.stop();
+    std::fprintf(stderr, "zUnitFinder: %d products listed after %lld ms\n", listed,
+                 static_cast<long long>(elapsed_.elapsed()));
+    Shoot();
+}
+
+void TScreenshotRunner::Shoot() {
+    // Let the last product events reach the list before the pictures are taken.
+    QCoreApplication::processEvents();
+    const int index = options_.selectName.isEmpty() ? -1 : IndexOf(options_.selectName);
+    if (index >= 0) {
+        // Scroll the row into view and press on it, as the user would.
+        const int rows = std::max(window_->PBUnits->height() / TUnitFinderDialog::kRowHeight, 1);
+        if (index >= window_->VScrollBar->value() + rows) {
+            window_->VScrollBar->setValue(index - rows + 1);
+        }
+        const QPointF at(10,
+                         (index - window_->VScrollBar->value()) * TUnitFinderDialog::kRowHeight +
+                             TUnitFinderDialog::kRowHeight / 2);
+        QMouseEvent press(QEvent::MouseButtonPress, at, window_->PBUnits->mapToGlobal(at),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_->PBUnits, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, window_->PBUnits->mapToGlobal(at),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_->PBUnits, &release);
+    }
+    bool ok = Save(window_, options_.mainFile);
+    if (!options_.preferencesFile.isEmpty()) {
+        ok = SaveDialog<TPreferencesDialog>(window_, options_.preferencesFile,
+                                            window_->GetCloseOnConnect()) &&
+             ok;
+    }
+    if (!options_.aboutFile.isEmpty()) {
+        ok = SaveDialog<TAboutDialog>(window_, options_.aboutFile, false) && ok;
+    }
+    succeeded_ = ok;
+    window_->close();
+}

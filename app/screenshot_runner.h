@@ -1,0 +1,56 @@
+#pragma once
+// TScreenshotRunner: lets the finder take pictures of itself for the documentation and for runs
+// without a display. Once enough products are listed (or the time is up) it selects a row by
+// device name the way a click does, writes the main window to a PNG file, optionally also the
+// Preferences and About dialogs, and closes the window.
+//
+//   TScreenshotRunner::Options options;
+//   options.mainFile = "docs/screenshots/main.png";
+//   options.preferencesFile = "docs/screenshots/preferences.png";
+//   options.products = 12;                          // wait for twelve products
+//   options.selectName = "Foyer projector";
+//   TScreenshotRunner runner(&window, options);
+//   runner.Start();                                 // after window.show()
+//   app.exec();                                     // ends when the pictures are written
+//
+// Ownership: the runner borrows the window, which must outlive it. UI thread only.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class TUnitFinderDialog;
+
+class TScreenshotRunner : public QObject {
+    Q_OBJECT
+
+public:
+    struct Options {
+        QString mainFile;
+        QString preferencesFile;  // empty: no picture of the dialog
+        QString aboutFile;        // empty: no picture of the dialog
+        int products = 0;         // shoot as soon as this many are listed
+        int timeoutMs = 10000;    // or when this much time has passed
+        QString selectName;       // the row of the first product of that name; empty: none
+    };
+
+    TScreenshotRunner(TUnitFinderDialog* window, Options options);
+
+    void Start();
+    // Whether every picture was written.
+    bool Succeeded() const { return succeeded_; }
+
+private:
+    void Poll();
+    void Shoot();
+    int ListedProducts() const;
+    // The list index of the first product named name; -1 when there is none.
+    int IndexOf(const QString& name) const;
+
+    TUnitFinderDialog* window_;
+    Options options_;
+    QTimer timer_;
+    QElapsedTimer elapsed_;
+    bool succeeded_ = false;
+};
