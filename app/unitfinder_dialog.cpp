@@ -326,6 +326,10 @@ void TUnitFinderDialog::OnProductAdded(ZProduct*) {
 }
 
 bool TUnitFinderDialog::event(QEvent* event) {
+    return WndProc(event);
+}
+
+bool TUnitFinderDialog::WndProc(QEvent* event) {
     if (event->type() == static_cast<QEvent::Type>(kMsgProductAdded)) {
         RefreshList();
         return true;

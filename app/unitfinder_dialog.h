@@ -97,6 +97,9 @@ public:
     void WriteSettings();
     // IUnitFinderCoreHandler, on the network thread: posts event 1025 and touches nothing else.
     void OnProductAdded(ZProduct* product) override;
+    // The window procedure: event 1025 goes to RefreshList and no further; everything else to
+    // Qt's own handling.
+    bool WndProc(QEvent* event);
     void CmQuit();
     void CmAbout();
     void CmPreferences();
@@ -129,7 +132,7 @@ public:
     int GetColumnEdge(int column) const { return columnEdges_[column]; }
 
 protected:
-    // The window procedure: event 1025 goes to RefreshList, everything else to Qt.
+    // Every event goes through WndProc.
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -240,13 +240,13 @@ TEST_F(SettingsTest, EveryResultButNoneStoresTheBox) {
         {"close box", [](TPreferencesDialog* d) { d->close(); }},
         {"Ok", [](TPreferencesDialog* d) { d->BOk->Click(); }},
     };
-    for (const auto& [name, close] : ways) {
-        SCOPED_TRACE(name);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.first);
         store_.SetContent(SettingsPath(), "");
         Open();
-        RunPreferences([&](TPreferencesDialog* d) {
+        RunPreferences([&way](TPreferencesDialog* d) {
             d->CBCloseOnConnect->setChecked(true);
-            close(d);
+            way.second(d);
         });
         EXPECT_TRUE(window_->GetCloseOnConnect());
         EXPECT_EQ(Content(), "[SETUP]\nCloseOnConnect=1\n");
