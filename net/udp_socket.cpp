@@ -336,6 +336,12 @@ int ZUDPSocket::SendTo(const char* data, int length, const char* host, uint16_t 
         to.address = address;
     }
     if (zplat::SendTo(socket_, data, length, to) < 0) {
+        // A directed broadcast address (192.168.1.255) needs broadcast permission just as
+        // 255.255.255.255 does; the system refuses it with WSAEACCES until then.
+        if (zplat::WSAGetLastError() == zplat::WSAEACCES && !broadcast_ && SetBroadcast(true) &&
+            zplat::SendTo(socket_, data, length, to) >= 0) {
+            return kSockSuccess;
+        }
         zplat::WSASetLastError(0);
         return kSockSendDatagramFailed;
     }
