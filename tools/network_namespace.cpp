@@ -19,7 +19,11 @@ constexpr const char* kInitialNamespace = "net:[4026531833]";
 }  // namespace
 
 bool ZNetworkNamespace::IsInitial() {
-    const std::string own = NamespaceOf("/proc/self/ns/net");
+    // The calling thread's own: a thread may have entered another namespace than the process's.
+    std::string own = NamespaceOf("/proc/thread-self/ns/net");
+    if (own.empty()) {
+        own = NamespaceOf("/proc/self/ns/net");
+    }
     if (own.empty()) {
         return true;
     }

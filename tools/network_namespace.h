@@ -5,9 +5,9 @@
 //
 //   if (!ZNetworkNamespace::MayUseNetwork("scan", allowHostNetwork)) return kExitUsage;
 //
-// The check compares the process's namespace with that of process 1, or, when that one cannot be
-// read, with the fixed identity Linux gives its initial namespace; when the process's own cannot
-// be read it counts as being in the machine's own namespace.
+// The check compares the calling thread's namespace with that of process 1, or, when that one
+// cannot be read, with the fixed identity Linux gives its initial namespace; when the process's own
+// cannot be read it counts as being in the machine's own namespace.
 
 #include <string>
 
