@@ -123,6 +123,7 @@ int ZNetworkDeviceDetection::OnAnswer(const char* serviceName, uint32_t deviceAd
     // for the receive thread to end.
     std::unique_lock<zplat::CriticalSection> engine(lock_, std::try_to_lock);
     if (!engine.owns_lock()) {
+        droppedAnswers_.fetch_add(1);
         return 0;
     }
     auto* device = new ZNetworkDevice(serviceName, port, auxValue, deviceName, model, version, info,

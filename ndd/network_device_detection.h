@@ -122,6 +122,8 @@ public:
     const char* GetInterfaceName(uint32_t index);
 
     bool IsSearching() const { return searching_.load(); }
+    // Answers dropped so far because the engine lock was held elsewhere when they arrived.
+    uint64_t GetDroppedAnswerCount() const { return droppedAnswers_.load(); }
     // The local port the socket is bound to (0 while closed).
     uint16_t GetLocalPort();
 
@@ -137,6 +139,7 @@ private:
 
     zplat::CriticalSection lock_;  // the engine lock
     std::atomic<bool> searching_{false};
+    std::atomic<uint64_t> droppedAnswers_{0};
     std::unique_ptr<ZNDDProtocolProcessor> processor_;
     std::unique_ptr<ZZG2PCodec> codec_;  // used by the receive thread only
     std::unique_ptr<ZUDPSocket> socket_;

@@ -11,6 +11,7 @@
 
 #include "ndd/ndd_user_agent.h"
 #include "ndd/network_device_detection.h"
+#include "platform/clock.h"
 #include "platform/event.h"
 #include "tools/cli_identity.h"
 #include "tools/device_table.h"
@@ -23,15 +24,16 @@ using Clock = std::chrono::steady_clock;
 // Counts answers and notes when the agent's list first holds the wanted number of devices.
 class ScanWatcher : public INDDUserAgentHandler {
 public:
-    ScanWatcher(uint32_t until, Clock::time_point start) : until_(until), start_(start) {}
+    ScanWatcher(uint32_t target, Clock::time_point start) : target_(target), start_(start) {}
 
     int OnDeviceAnswer(INetworkDevice*, INDDUserAgent* agent) override {
         answers.fetch_add(1);
-        if (until_ > 0 && !reached.IsSet() &&
-            static_cast<uint32_t>(agent->GetDeviceCount()) >= until_) {
+        if (target_ > 0 && !reached.IsSet() &&
+            static_cast<uint32_t>(agent->GetDeviceCount()) >= target_) {
             reachedMs.store(
                 std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_)
                     .count());
+            reachedCycle.store(static_cast<int64_t>(cycles.load()));
             reached.Set();
         }
         return 0;
@@ -43,11 +45,13 @@ public:
 
     std::atomic<uint64_t> answers{0};
     std::atomic<uint64_t> refusals{0};
+    std::atomic<uint64_t> cycles{0};  // search cycles sent so far
     std::atomic<int64_t> reachedMs{-1};
+    std::atomic<int64_t> reachedCycle{-1};
     zplat::Event reached{/*manualReset=*/true, /*initialState=*/false};
 
 private:
-    uint32_t until_;
+    uint32_t target_;
     Clock::time_point start_;
 };
 
@@ -68,7 +72,11 @@ void ZScanCommand::Configure(CLI::App* command) {
     command->add_option("--data", data_, "Text the searches carry (default: zunit's identity)");
     command->add_option("--search-port", searchPort_, "UDP port the devices listen on")
         ->capture_default_str();
-    command->add_option("--until", until_, "Stop as soon as N devices are stored");
+    auto* until = command->add_option("--until", until_, "Stop as soon as N devices are stored");
+    auto* target =
+        command->add_option("--count-target", countTarget_,
+                            "Note (in --stats) when N devices are stored, and go on searching");
+    until->excludes(target);
     command->add_flag("--stats", stats_, "Print cycles, answers and timings as JSON on stderr");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");
@@ -88,7 +96,7 @@ int ZScanCommand::Run() {
                                               std::chrono::duration<double>(seconds_));
 
     ZNDDUserAgent agent(nullptr, 0, searchPort_);
-    ScanWatcher watcher(until_, start);
+    ScanWatcher watcher(until_ > 0 ? until_ : countTarget_, start);
     agent.AddHandler(&watcher);
     const int16_t started = agent.Start();
     if (started != INDDUserAgent::kSuccess) {
@@ -105,15 +113,21 @@ int ZScanCommand::Run() {
     int16_t lastError = 0;
     for (;;) {
         int16_t result = 0;
-        ++cycles;
+        watcher.cycles.store(++cycles);
         if (!agent.Search("", data, &result)) {
             lastError = result;
         }
         // Rounded up, so the last wait reaches the end instead of spinning just short of it.
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
         const auto wait = std::min<int64_t>(intervalMs_, std::max<int64_t>(left.count(), 0));
-        if (watcher.reached.Wait(static_cast<uint32_t>(wait)) == zplat::WAIT_OBJECT_0 ||
-            Clock::now() >= end) {
+        if (until_ > 0) {
+            if (watcher.reached.Wait(static_cast<uint32_t>(wait)) == zplat::WAIT_OBJECT_0) {
+                break;
+            }
+        } else {
+            zplat::Sleep(static_cast<uint32_t>(wait));
+        }
+        if (Clock::now() >= end) {
             break;
         }
     }
@@ -150,9 +164,11 @@ int ZScanCommand::Run() {
             {"cycles", cycles},
             {"answers", watcher.answers.load()},
             {"refusals", watcher.refusals.load()},
+            {"dropped_while_sending", engine->GetDroppedAnswerCount()},
             {"devices", table.GetCount()},
-            {"until", until_},
+            {"target", until_ > 0 ? until_ : countTarget_},
             {"all_stored_ms", watcher.reachedMs.load()},
+            {"all_stored_cycle", watcher.reachedCycle.load()},
             {"elapsed_ms",
              std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count()},
             {"cpu_ms", cpuMs}};

@@ -2,8 +2,9 @@
 // ZScanCommand: `zunit scan`: searches with the user agent for a while (a cycle every
 // --interval milliseconds, as the finder does) and prints every device that answered, one row
 // each, with the local interface it answered through. --until N ends the scan as soon as N
-// devices are stored; --stats prints what the scan took (cycles, answers, time until all were
-// stored, CPU time) as JSON on stderr, for benchmarks.
+// devices are stored (--count-target N only notes when); --stats prints what the scan took
+// (cycles, answers, time and cycle when the N were stored, CPU time) as JSON on stderr, for
+// benchmarks.
 //
 //   zunit scan --time 5 --json
 //
@@ -33,6 +34,7 @@ private:
     std::string data_;
     uint16_t searchPort_ = 4258;
     uint32_t until_ = 0;
+    uint32_t countTarget_ = 0;
     bool stats_ = false;
     bool allowHostNetwork_ = false;
 };

@@ -238,6 +238,7 @@ TEST(NetworkDeviceDetection, AnswerWhileTheLockIsHeldElsewhereIsDropped) {
     };
     EXPECT_EQ(Answer(engine, "zelvane.zth2", 1), 1);
     EXPECT_EQ(second, 0);
+    EXPECT_EQ(engine.GetDroppedAnswerCount(), 1u);
     ASSERT_EQ(handler.answers.size(), 1u);
     EXPECT_EQ(handler.answers[0].port, 1);
 }
