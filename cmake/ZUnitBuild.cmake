@@ -1,5 +1,7 @@
 # Shared compile settings and helpers for the libraries, tests, benchmarks and fuzzers.
 
+include(ZUnitVersion)  # zunit_version_block: the version block embedded in a program
+
 add_library(zunit_options INTERFACE)
 target_include_directories(zunit_options INTERFACE "${PROJECT_SOURCE_DIR}")
 target_compile_options(zunit_options INTERFACE -Wall -Wextra)
@@ -11,6 +13,11 @@ if(ZUNIT_SANITIZE)
     target_compile_options(zunit_options INTERFACE -fsanitize=${_zunit_san} -fno-omit-frame-pointer
                                                    -fno-sanitize-recover=all)
     target_link_options(zunit_options INTERFACE -fsanitize=${_zunit_san})
+endif()
+# Fuzzers only find what they can see: with fuzzing on, every library is built with libFuzzer's
+# coverage instrumentation (the fuzz targets add the libFuzzer main themselves).
+if(ZUNIT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(zunit_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
 # Qt is optional so the protocol and network layers build on machines without it.
@@ -39,4 +46,16 @@ function(zunit_gtest name)
     target_link_libraries(${name} PRIVATE zunit_options ${ARG_LIBS} GTest::gtest GTest::gtest_main
                                           GTest::gmock Threads::Threads)
     gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# zunit_gui_gtest(name SOURCES ... [LIBS ...]): a GoogleTest executable for Qt widgets, labelled
+# gui. Its main (tests/support/gui_test_main.cpp) creates the QApplication, on Qt's offscreen
+# platform unless QT_QPA_PLATFORM names another.
+function(zunit_gui_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES} "${PROJECT_SOURCE_DIR}/tests/support/gui_test_main.cpp")
+    target_link_libraries(${name} PRIVATE zunit_options ${ARG_LIBS} Qt6::Widgets Qt6::Test
+                                          GTest::gtest GTest::gmock Threads::Threads)
+    gtest_discover_tests(${name} PROPERTIES LABELS gui ENVIRONMENT QT_QPA_PLATFORM=offscreen
+                         DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -128,6 +128,7 @@ void ZZG2PMessage::Ensure(uint64_t size) {
 
 uint8_t* ZZG2PMessage::At(uint64_t position, uint64_t count) {
     Ensure(position + count);
+    layoutValid_ = false;  // the caller writes there
     return buffer_.data() + position;
 }
 
@@ -150,12 +151,14 @@ void ZZG2PMessage::PutU32(uint64_t position, uint32_t value) {
 void ZZG2PMessage::Changed() {
     finalised_ = false;
     received_ = false;
+    layoutValid_ = false;
 }
 
 void ZZG2PMessage::ResetWalk() {
     cursorIndex_ = -1;
     cursorPosition_ = 0;
     parametersEnd_ = 0;
+    layoutValid_ = false;
 }
 
 // The bytes that hold the message: what it held when received or last finalised, or up to the
@@ -430,40 +433,44 @@ bool ZZG2PMessage::ReadParameter(ZByteReader& reader, Parameter* out) {
     return true;
 }
 
-void ZZG2PMessage::ParameterRegion(uint64_t* start, uint64_t* end) {
-    const uint64_t countPosition = CountPosition();
-    *start = countPosition + 2;
-    *end = buffer_.size();
-    if (!received_)
-        return;
-    // Received bytes: the length field must account for exactly the bytes between it and the
-    // check value, or no parameter is believed.
+const ZZG2PMessage::Layout& ZZG2PMessage::GetLayout() {
+    if (layoutValid_)
+        return layout_;
+    Layout l;
+    const uint64_t headerSize = HeaderSize();
     const uint32_t fieldSize = static_cast<uint32_t>(LengthFieldSize());
-    ZByteReader reader(buffer_.data(), length_);
-    const uint8_t* field = reader.Seek(HeaderSize()) ? reader.ReadBytes(fieldSize) : nullptr;
-    uint64_t declared = 0;
-    if (field != nullptr) {
-        for (uint32_t i = 0; i < fieldSize; ++i)
-            declared = (declared << 8) | field[i];
+    l.countPosition = headerSize + fieldSize;
+    l.count = static_cast<uint16_t>(ReadNumber(l.countPosition, 2));
+    l.regionStart = l.countPosition + 2;
+    l.regionEnd = buffer_.size();
+    if (received_) {
+        // Received bytes: the length field must account for exactly the bytes between it and
+        // the check value, or no parameter is believed.
+        ZByteReader reader(buffer_.data(), length_);
+        const uint8_t* field = reader.Seek(headerSize) ? reader.ReadBytes(fieldSize) : nullptr;
+        uint64_t declared = 0;
+        if (field != nullptr) {
+            for (uint32_t i = 0; i < fieldSize; ++i)
+                declared = (declared << 8) | field[i];
+        }
+        if (field == nullptr || declared < 2 || l.countPosition + declared + 2 != length_) {
+            l.regionStart = 0;
+            l.regionEnd = 0;
+        } else {
+            l.regionEnd = l.countPosition + declared;
+        }
     }
-    if (field == nullptr || declared < 2 || countPosition + declared + 2 != length_) {
-        *start = 0;
-        *end = 0;
-        return;
-    }
-    *end = countPosition + declared;
+    layout_ = l;
+    layoutValid_ = true;
+    return layout_;
 }
 
 bool ZZG2PMessage::FindParameter(uint32_t index, Parameter* out) {
-    if (index >= GetParamCount())
+    const Layout& layout = GetLayout();
+    if (index >= layout.count || layout.regionEnd == 0)
         return false;
-    uint64_t start = 0;
-    uint64_t end = 0;
-    ParameterRegion(&start, &end);
-    if (end == 0)
-        return false;
-    ZByteReader reader(buffer_.data(), end);
-    uint64_t position = start;
+    ZByteReader reader(buffer_.data(), layout.regionEnd);
+    uint64_t position = layout.regionStart;
     uint32_t at = 0;
     if (cursorIndex_ >= 0 && (cursorIndex_ == index || cursorIndex_ + 1 == index)) {
         position = cursorPosition_;
@@ -486,10 +493,13 @@ bool ZZG2PMessage::FindParameter(uint32_t index, Parameter* out) {
 uint64_t ZZG2PMessage::ParametersEnd() {
     if (parametersEnd_ != 0)
         return parametersEnd_;
-    const uint64_t countPosition = CountPosition();
-    const uint32_t count = static_cast<uint32_t>(ReadNumber(countPosition, 2));
-    ZByteReader reader(buffer_.data(), buffer_.size());
-    uint64_t end = countPosition + 2;
+    const Layout& layout = GetLayout();
+    const uint32_t count = layout.count;
+    // Received parameters end where their length field says, when it agrees with the bytes; the
+    // check value after them is no parameter, whatever the count claims.
+    const uint64_t limit = received_ && layout.regionEnd != 0 ? layout.regionEnd : buffer_.size();
+    ZByteReader reader(buffer_.data(), limit);
+    uint64_t end = layout.countPosition + 2;
     if (reader.Seek(end)) {
         Parameter parameter;
         for (uint32_t i = 0; i < count && ReadParameter(reader, &parameter); ++i) {
@@ -614,7 +624,7 @@ uint32_t ZZG2PMessage::GetLength() {
 }
 
 uint16_t ZZG2PMessage::GetParamCount() {
-    return static_cast<uint16_t>(ReadNumber(CountPosition(), 2));
+    return GetLayout().count;
 }
 
 uint8_t ZZG2PMessage::GetParamType(uint32_t index) {

@@ -128,6 +128,16 @@ private:
         uint32_t valueLength = 0;
     };
 
+    // Where things are, as the header says; recomputed after any change of the bytes.
+    struct Layout {
+        uint64_t countPosition = 0;
+        uint16_t count = 0;
+        // Where the parameters may be read: [regionStart, regionEnd), regionEnd 0 when nowhere.
+        uint64_t regionStart = 0;
+        uint64_t regionEnd = 0;
+    };
+
+    const Layout& GetLayout();
     uint8_t Flags();
     uint8_t HeaderDataLength();
     bool HasFlag(uint8_t bit);
@@ -136,8 +146,6 @@ private:
     uint64_t HeaderSize();
     uint64_t LengthFieldSize();
     uint64_t CountPosition() { return HeaderSize() + LengthFieldSize(); }
-    // Where the parameters may be read: [start, end) with end 0 when none can be.
-    void ParameterRegion(uint64_t* start, uint64_t* end);
     static bool ReadParameter(ZByteReader& reader, Parameter* out);
     bool FindParameter(uint32_t index, Parameter* out);
     uint64_t ParametersEnd();
@@ -164,6 +172,8 @@ private:
     int64_t cursorIndex_ = -1;
     uint64_t cursorPosition_ = 0;
     uint64_t parametersEnd_ = 0;  // 0: not yet computed
+    bool layoutValid_ = false;
+    Layout layout_;
 };
 
 // Initial register of both check values and the CRC polynomial (that of CRC-16/ARC).

@@ -470,9 +470,12 @@ void ZUDPSocket::NotifyData(const char* data, int length, const char* fromAddres
         return;
     }
     handlers_->Lock(LUDPSocketHandlerList::kLockReason);
-    ZIDoubleListIterator<IUDPSocketHandler> it(handlers_);
-    for (IUDPSocketHandler* h = it.First(); h != nullptr; h = it.Next()) {
-        h->OnUDPData(data, length, fromAddress, fromPort, this);
+    for (IUDPSocketHandler* h : CurrentHandlers()) {
+        // A handler may remove itself or another one while the fan-out runs (on this thread,
+        // which holds the lock): a removed handler is not called any more.
+        if (handlers_->Find(h) != nullptr) {
+            h->OnUDPData(data, length, fromAddress, fromPort, this);
+        }
     }
     handlers_->Unlock(LUDPSocketHandlerList::kLockReason);
 }
@@ -482,9 +485,20 @@ void ZUDPSocket::NotifyError(int code) {
         return;
     }
     handlers_->Lock(LUDPSocketHandlerList::kLockReason);
-    ZIDoubleListIterator<IUDPSocketHandler> it(handlers_);
-    for (IUDPSocketHandler* h = it.First(); h != nullptr; h = it.Next()) {
-        h->OnUDPError(code, this);
+    for (IUDPSocketHandler* h : CurrentHandlers()) {
+        if (handlers_->Find(h) != nullptr) {
+            h->OnUDPError(code, this);
+        }
     }
     handlers_->Unlock(LUDPSocketHandlerList::kLockReason);
+}
+
+const std::vector<IUDPSocketHandler*>& ZUDPSocket::CurrentHandlers() {
+    // Kept between calls so that delivering a datagram allocates nothing once it has grown.
+    notify_snapshot_.clear();
+    ZIDoubleListIterator<IUDPSocketHandler> it(handlers_);
+    for (IUDPSocketHandler* h = it.First(); h != nullptr; h = it.Next()) {
+        notify_snapshot_.push_back(h);
+    }
+    return notify_snapshot_;
 }

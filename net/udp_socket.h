@@ -29,6 +29,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "foundation/thread.h"
 #include "net/udp_socket_handler.h"
@@ -93,6 +94,8 @@ private:
     void NotifyData(const char* data, int length, const char* fromAddress, uint16_t fromPort);
     void NotifyError(int code);
     int Teardown();
+    // The registered handlers in order, copied under the list's lock (held by the caller).
+    const std::vector<IUDPSocketHandler*>& CurrentHandlers();
     // Stop flag, stop event, wait for the end (not when called on the receive thread).
     void StopReceiveThread(bool onlyWhenRunning);
     bool OnReceiveThread() const;
@@ -110,4 +113,5 @@ private:
     // Shared with the receive loop, which keeps its own reference while it runs: a handler that
     // closes the socket from the receive thread destroys the owner's reference only.
     std::shared_ptr<zplat::Event> stop_event_;
+    std::vector<IUDPSocketHandler*> notify_snapshot_;  // used by the receive thread only
 };

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/addr_change.h"
+#include "platform/netlink_walk.h"
 
 namespace zplat {
 
@@ -15,18 +16,16 @@ namespace {
 
 // True when the bytes hold an IPv4 address being added or removed.
 bool IsAddressChange(const char* buffer, ssize_t n) {
-    int left = static_cast<int>(n);
-    for (const nlmsghdr* h = reinterpret_cast<const nlmsghdr*>(buffer); NLMSG_OK(h, left);
-         h = NLMSG_NEXT(h, left)) {
+    bool change = false;
+    ForEachNetlinkMessage(buffer, static_cast<size_t>(n), [&](const nlmsghdr* h) {
         if ((h->nlmsg_type == RTM_NEWADDR || h->nlmsg_type == RTM_DELADDR) &&
             h->nlmsg_len >= NLMSG_LENGTH(sizeof(ifaddrmsg))) {
             const auto* info = static_cast<const ifaddrmsg*>(NLMSG_DATA(h));
-            if (info->ifa_family == AF_INET) {
-                return true;
-            }
+            change = change || info->ifa_family == AF_INET;
         }
-    }
-    return false;
+        return !change;
+    });
+    return change;
 }
 
 class NetlinkWatch : public AddrChangeWatch {

@@ -125,7 +125,9 @@ bool ParseDecimal32(std::string_view word, uint32_t* value) {
 
 void CopyHardwareAddress(const std::vector<uint8_t>& from, uint32_t* length, uint8_t* to) {
     size_t n = std::min<size_t>(from.size(), MAX_ADAPTER_ADDRESS_LENGTH);
-    std::memcpy(to, from.data(), n);
+    if (n > 0) {
+        std::memcpy(to, from.data(), n);
+    }
     *length = static_cast<uint32_t>(n);
 }
 

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "platform/net_snapshot.h"
+#include "platform/netlink_walk.h"
 
 namespace zplat {
 
@@ -69,19 +70,24 @@ bool NetlinkDump(int fd, uint16_t type, uint32_t seq,
         if (n == 0) {
             return false;
         }
-        int left = static_cast<int>(n);
-        for (const nlmsghdr* h = reinterpret_cast<const nlmsghdr*>(buffer); NLMSG_OK(h, left);
-             h = NLMSG_NEXT(h, left)) {
+        bool done = false, failed = false;
+        ForEachNetlinkMessage(buffer, static_cast<size_t>(n), [&](const nlmsghdr* h) {
             if (h->nlmsg_seq != seq) {
-                continue;
-            }
-            if (h->nlmsg_type == NLMSG_DONE) {
                 return true;
             }
+            if (h->nlmsg_type == NLMSG_DONE) {
+                done = true;
+                return false;
+            }
             if (h->nlmsg_type == NLMSG_ERROR) {
+                failed = true;
                 return false;
             }
             visit(h);
+            return true;
+        });
+        if (done || failed) {
+            return done;
         }
     }
 }
@@ -95,34 +101,33 @@ void TakeLink(const nlmsghdr* h, std::vector<LinkRecord>* links) {
     link.index = static_cast<uint32_t>(info->ifi_index);
     link.arpType = info->ifi_type;
     link.flags = info->ifi_flags;
-    int len = static_cast<int>(h->nlmsg_len - NLMSG_LENGTH(sizeof(ifinfomsg)));
-    for (const rtattr* a = IFLA_RTA(info); RTA_OK(a, len); a = RTA_NEXT(a, len)) {
-        const char* data = static_cast<const char*>(RTA_DATA(a));
-        size_t size = RTA_PAYLOAD(a);
-        switch (a->rta_type) {
-            case IFLA_IFNAME:
-                link.name.assign(data, strnlen(data, size));
-                break;
-            case IFLA_IFALIAS:
-                link.alias.assign(data, strnlen(data, size));
-                break;
-            case IFLA_ADDRESS:
-                link.hardwareAddress.assign(data, data + size);
-                break;
-            case IFLA_MTU:
-                if (size >= sizeof(uint32_t)) {
-                    std::memcpy(&link.mtu, data, sizeof(uint32_t));
-                }
-                break;
-            case IFLA_OPERSTATE:
-                if (size >= 1) {
-                    link.operState = static_cast<uint8_t>(data[0]);
-                }
-                break;
-            default:
-                break;
-        }
-    }
+    size_t left = h->nlmsg_len - NLMSG_LENGTH(sizeof(ifinfomsg));
+    ForEachRtAttribute(IFLA_RTA(info), left,
+                       [&](unsigned short type, const char* data, size_t size) {
+                           switch (type) {
+                               case IFLA_IFNAME:
+                                   link.name.assign(data, strnlen(data, size));
+                                   break;
+                               case IFLA_IFALIAS:
+                                   link.alias.assign(data, strnlen(data, size));
+                                   break;
+                               case IFLA_ADDRESS:
+                                   link.hardwareAddress.assign(data, data + size);
+                                   break;
+                               case IFLA_MTU:
+                                   if (size >= sizeof(uint32_t)) {
+                                       std::memcpy(&link.mtu, data, sizeof(uint32_t));
+                                   }
+                                   break;
+                               case IFLA_OPERSTATE:
+                                   if (size >= 1) {
+                                       link.operState = static_cast<uint8_t>(data[0]);
+                                   }
+                                   break;
+                               default:
+                                   break;
+                           }
+                       });
     links->push_back(std::move(link));
 }
 
@@ -140,40 +145,39 @@ void TakeAddress(const nlmsghdr* h, std::vector<AddressRecord>* addresses) {
     record.flags = info->ifa_flags;
     bool haveLocal = false, haveAddress = false;
     uint32_t local = 0, address = 0;
-    int len = static_cast<int>(h->nlmsg_len - NLMSG_LENGTH(sizeof(ifaddrmsg)));
-    for (const rtattr* a = IFA_RTA(info); RTA_OK(a, len); a = RTA_NEXT(a, len)) {
-        const char* data = static_cast<const char*>(RTA_DATA(a));
-        size_t size = RTA_PAYLOAD(a);
-        switch (a->rta_type) {
-            case IFA_LOCAL:
-                if (size >= 4) {
-                    std::memcpy(&local, data, 4);
-                    haveLocal = true;
-                }
-                break;
-            case IFA_ADDRESS:
-                if (size >= 4) {
-                    std::memcpy(&address, data, 4);
-                    haveAddress = true;
-                }
-                break;
-            case IFA_FLAGS:
-                if (size >= 4) {
-                    std::memcpy(&record.flags, data, 4);
-                }
-                break;
-            case IFA_CACHEINFO:
-                if (size >= sizeof(ifa_cacheinfo)) {
-                    ifa_cacheinfo ci;
-                    std::memcpy(&ci, data, sizeof ci);
-                    record.validLifetime = ci.ifa_valid;
-                    record.createdCs = ci.cstamp;
-                }
-                break;
-            default:
-                break;
-        }
-    }
+    size_t left = h->nlmsg_len - NLMSG_LENGTH(sizeof(ifaddrmsg));
+    ForEachRtAttribute(IFA_RTA(info), left,
+                       [&](unsigned short type, const char* data, size_t size) {
+                           switch (type) {
+                               case IFA_LOCAL:
+                                   if (size >= 4) {
+                                       std::memcpy(&local, data, 4);
+                                       haveLocal = true;
+                                   }
+                                   break;
+                               case IFA_ADDRESS:
+                                   if (size >= 4) {
+                                       std::memcpy(&address, data, 4);
+                                       haveAddress = true;
+                                   }
+                                   break;
+                               case IFA_FLAGS:
+                                   if (size >= 4) {
+                                       std::memcpy(&record.flags, data, 4);
+                                   }
+                                   break;
+                               case IFA_CACHEINFO:
+                                   if (size >= sizeof(ifa_cacheinfo)) {
+                                       ifa_cacheinfo ci;
+                                       std::memcpy(&ci, data, sizeof ci);
+                                       record.validLifetime = ci.ifa_valid;
+                                       record.createdCs = ci.cstamp;
+                                   }
+                                   break;
+                               default:
+                                   break;
+                           }
+                       });
     // On point-to-point links IFA_ADDRESS is the peer; IFA_LOCAL is always our own address.
     if (!haveLocal && !haveAddress) {
         return;

@@ -172,9 +172,13 @@ bool GetExitCodeThread(const ThreadHandle& thread, uint32_t* exitCode) {
     return true;
 }
 
-bool TerminateThread(const ThreadHandle&, uint32_t) { return false; }
+bool TerminateThread(const ThreadHandle&, uint32_t) {
+    return false;
+}
 
-uint32_t GetThreadId(const ThreadHandle& thread) { return thread ? thread->id : 0; }
+uint32_t GetThreadId(const ThreadHandle& thread) {
+    return thread ? thread->id : 0;
+}
 
 uint32_t GetCurrentThreadId() {
     if (t_thread_id == 0) {

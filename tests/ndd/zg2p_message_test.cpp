@@ -398,16 +398,19 @@ TEST(ZG2PMessageTest, HostileParametersReadAsAbsent) {
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
         // The exact bytes on the heap, so that any read past them is caught by ASan.
-        ZZG2PMessage m(c.bytes.data(), static_cast<uint32_t>(c.bytes.size()));
-        EXPECT_EQ(m.GetParamType(0), c.type0);
-        EXPECT_EQ(m.GetLong(0), c.long0);
-        EXPECT_STREQ(m.GetString(0), c.text0);
-        EXPECT_EQ(m.GetParamType(1), c.type1);
-        EXPECT_STREQ(m.GetString(1), c.text1);
-        uint32_t length = 0;
-        m.GetBlob(0, &length);
-        EXPECT_EQ(m.GetDouble(0), 0.0);
-        EXPECT_EQ(m.GetParamType(7), 0);
+        ZZG2PMessage received(c.bytes.data(), static_cast<uint32_t>(c.bytes.size()));
+        ZZG2PMessage copy(received);  // what the engine hands to the processor
+        for (ZZG2PMessage* m : {&received, &copy}) {
+            EXPECT_EQ(m->GetParamType(0), c.type0);
+            EXPECT_EQ(m->GetLong(0), c.long0);
+            EXPECT_STREQ(m->GetString(0), c.text0);
+            EXPECT_EQ(m->GetParamType(1), c.type1);
+            EXPECT_STREQ(m->GetString(1), c.text1);
+            uint32_t length = 0;
+            m->GetBlob(0, &length);
+            EXPECT_EQ(m->GetDouble(0), 0.0);
+            EXPECT_EQ(m->GetParamType(7), 0);
+        }
     }
 }
 
@@ -432,6 +435,18 @@ TEST(ZG2PMessageTest, EveryPrefixOfAnAnswerIsReadSafely) {
         ZZG2PMessage copy(m);
         EXPECT_GE(copy.GetLength(), 14u);
     }
+}
+
+TEST(ZG2PMessageTest, FinalisingAReceivedMessageKeepsTheCheckValueOutOfTheParameters) {
+    // The count claims two parameters, one is present; the check bytes 02 05 would read as a
+    // flag parameter if the walk went past the length field's end.
+    Bytes bytes = Frame({0x04, 0, 0, 0, 9}, 2);
+    bytes[bytes.size() - 2] = 0x02;
+    bytes[bytes.size() - 1] = 0x05;
+    ZZG2PMessage m(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    EXPECT_EQ(m.GetLength(), bytes.size());
+    EXPECT_EQ(m.GetLong(0), 9u);
+    EXPECT_EQ(m.GetParamType(1), 0);
 }
 
 TEST(ZG2PMessageTest, HeaderDataPastTheMessageIsAbsent) {

@@ -310,6 +310,41 @@ TEST(UDPSocketTest, HandlerMayCloseItsSocketFromTheReceiveThread) {
     sender.Close();
 }
 
+// A handler that, on its first datagram, unregisters itself and another handler.
+class Remover : public IUDPSocketHandler {
+public:
+    explicit Remover(IUDPSocketHandler* other) : other_(other) {}
+    int OnUDPData(const char*, int, const char*, uint16_t, ZUDPSocket* socket) override {
+        socket->RemoveHandler(this);
+        socket->RemoveHandler(other_);
+        calls++;
+        return 0;
+    }
+    int OnUDPError(int, ZUDPSocket*) override { return 0; }
+    std::atomic<int> calls{0};
+
+private:
+    IUDPSocketHandler* other_;
+};
+
+TEST(UDPSocketTest, HandlerRemovedDuringDeliveryIsNotCalled) {
+    ZUDPSocket receiver, sender;
+    Recorder later("later"), last("last");
+    Remover remover(&later);
+    receiver.AddHandler(&remover);
+    receiver.AddHandler(&later);
+    receiver.AddHandler(&last);
+    ASSERT_EQ(OpenOnLoopback(&receiver), 0);
+    ASSERT_EQ(sender.SendTo("one", 3, "127.0.0.1", receiver.GetPort()), 0);
+    ASSERT_TRUE(last.WaitFor(1));
+    ASSERT_EQ(sender.SendTo("two", 3, "127.0.0.1", receiver.GetPort()), 0);
+    ASSERT_TRUE(last.WaitFor(2));
+    EXPECT_EQ(remover.calls, 1);
+    EXPECT_TRUE(later.Events().empty());
+    receiver.Close();
+    sender.Close();
+}
+
 TEST(UDPSocketTest, MulticastAddresses) {
     ZUDPSocket socket;
     struct Case {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "net/network_adapter_manager.h"
 #include "net/system_network_config.h"
 #include "net/udp_socket.h"
 #include "platform/addr_change.h"
@@ -176,6 +177,45 @@ TEST_F(NetworkNetnsTest, SynthesizedRegistryAndWmiFollowTheNamespace) {
     EXPECT_TRUE(config.Load());
     EXPECT_STREQ(config.GetPrimaryAddressText(), "10.77.0.1");
     EXPECT_STREQ(config.GetPrimaryMaskText(), "255.255.255.0");
+}
+
+TEST_F(NetworkNetnsTest, InventoryNamesEveryLocalInterface) {
+    ztest::EnterNetns in(pair_.a);
+    ASSERT_TRUE(in.ok());
+    zplat::ScopedRegistry scope;
+    zplat::MountRegistry(zplat::HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet",
+                         std::make_shared<zplat::SystemRegistry>());
+
+    // What the detection engine does when it builds its interface table.
+    ZUDPSocket socket;
+    IPADDRLIST list;
+    list.count = 32;
+    ASSERT_EQ(socket.GetLocalInterfaces(&list), 0);
+    ZNetworkAdapterManager snapshot;
+    ASSERT_TRUE(snapshot.Refresh());
+    const char* masks[] = {"255.255.255.0", "255.255.0.0", "255.0.0.0"};
+    ASSERT_EQ(list.count, 3);
+    for (int i = 0; i < list.count; ++i) {
+        SCOPED_TRACE(list.address[i]);
+        const char* mask = snapshot.GetMaskOfAddress(list.address[i]);
+        ASSERT_NE(mask, nullptr);
+        EXPECT_STREQ(mask, masks[i]);
+        INetworkAdapter* adapter = snapshot.FindAdapter(list.address[i], mask);
+        ASSERT_NE(adapter, nullptr);
+        EXPECT_STREQ(adapter->GetName(), "veth-a");
+    }
+    auto* veth = static_cast<ZNetworkAdapter*>(snapshot.FindAdapter("10.77.0.1", nullptr));
+    EXPECT_STREQ(veth->GetHardwareAddressText(), "02 5A 00 00 00 01");
+    EXPECT_STREQ(veth->GetTypeName(static_cast<int>(veth->GetType())), "Ethernet");
+    EXPECT_TRUE(veth->IsOperational());
+    // The synthesized registry lists the addresses in the system's order.
+    EXPECT_EQ(veth->GetIPAddressIndex(0), 1);
+    EXPECT_EQ(veth->GetIPAddressIndex(2), 3);
+    EXPECT_EQ(veth->GetPCILocation(), -1);  // a virtual link sits on no PCI bus
+    INetworkAdapter* lo = snapshot.FindAdapter("127.0.0.1", "255.0.0.0");
+    ASSERT_NE(lo, nullptr);
+    EXPECT_STREQ(lo->GetTypeName(static_cast<int>(lo->GetType())), "Loopback");
+    socket.Close();
 }
 
 // Collects datagrams delivered on the receive thread.

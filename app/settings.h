@@ -1,0 +1,43 @@
+#pragma once
+// The finder's one setting, close-on-connect, kept in a profile file: section "SETUP", key
+// "CloseOnConnect", written as 0 or 1, read as on when not 0. The file sits beside the program
+// and shares its base name (zUnitFinder gives zUnitFinder.cfg).
+//
+//   char settingsPath[kSettingsPathSize];
+//   FixSettingsPath(settingsPath, sizeof settingsPath);
+//   bool closeOnConnect = ReadCloseOnConnect(settingsPath);
+//   ...
+//   WriteCloseOnConnect(settingsPath, closeOnConnect);
+//
+// Ownership: the caller owns every buffer. No state of its own.
+
+#include <cstddef>
+
+inline constexpr size_t kSettingsPathSize = 1024;
+inline constexpr char kSettingsFileName[] = "zUnitFinder.cfg";
+inline constexpr char kSettingsSection[] = "SETUP";
+inline constexpr char kCloseOnConnectKey[] = "CloseOnConnect";
+
+// The settings file beside the program at modulePath: the path with the program name's extension
+// (from its last ".") replaced by ".cfg", or ".cfg" appended when the name has none. Only the
+// file name is searched for the ".", and a "." that starts the name is no extension. Without a
+// path (null or empty) it is kSettingsFileName. False, with out empty, when the result does not
+// fit into size bytes.
+bool SettingsPathBeside(const char* modulePath, char* out, size_t size);
+
+// Where the settings go: the file beside the program when it can be written there, else its
+// file name alone, which the profile calls keep in the user's configuration directory (an
+// installed program's directory is not the user's to write). False when out is too small.
+bool ChooseSettingsPath(const char* beside, bool besideWritable, char* out, size_t size);
+
+// settingsPath of the main window: the path of the running program, SettingsPathBeside and
+// ChooseSettingsPath; kSettingsFileName when the program's path cannot be had or is too long.
+void FixSettingsPath(char* settingsPath, size_t size);
+
+// The close-on-connect setting of the file (false when the file, the section or the key is
+// missing, or the file is no profile at all).
+bool ReadCloseOnConnect(const char* settingsPath);
+
+// Writes the setting as "0" or "1", leaving the rest of the file as it was. False when the file
+// cannot be written.
+bool WriteCloseOnConnect(const char* settingsPath, bool closeOnConnect);
