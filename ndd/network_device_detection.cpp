@@ -7,9 +7,9 @@
 #include "ndd/ndd_protocol_processor.h"
 #include "ndd/zg2p_codec.h"
 #include "ndd/zg2p_message.h"
+#include "net/network_adapter_manager.h"
 #include "net/udp_socket.h"
 #include "platform/clock.h"
-#include "platform/ip_helper.h"
 
 namespace {
 
@@ -23,30 +23,6 @@ bool IsEmpty(const char* text) {
 std::unique_ptr<ZZG2PCodec> MakeCodec(IZG2PCodecHandler* handler) {
     return std::make_unique<ZZG2PCodec>(/*longForm=*/false, handler);
 }
-
-// TEMPORARY until the adapter inventory lands: the two lookups the engine makes of it, over the
-// IP helper records.
-class AdapterSnapshot {
-public:
-    void Refresh() { zplat::GetAdaptersInfo(&adapters_); }
-    const char* GetMaskOfAddress(const char* address) {
-        for (const auto& a : adapters_)
-            for (const auto& ip : a.ipAddressList)
-                if (ip.ipAddress == address)
-                    return ip.ipMask.c_str();
-        return nullptr;
-    }
-    const char* FindAdapterName(const char* address, const char* mask) {
-        for (const auto& a : adapters_)
-            for (const auto& ip : a.ipAddressList)
-                if (ip.ipAddress == address && (mask == nullptr || ip.ipMask == mask))
-                    return a.adapterName.c_str();
-        return nullptr;
-    }
-
-private:
-    std::vector<zplat::AdapterInfo> adapters_;
-};
 
 }  // namespace
 
@@ -312,22 +288,22 @@ void ZNetworkDeviceDetection::RefreshInterfaces(const char* groupAddress) {
         if (socket_->GetLocalInterfaces(&list) != 0) {
             return;
         }
-        AdapterSnapshot adapters;
+        ZNetworkAdapterManager adapters;
         adapters.Refresh();
         const uint32_t count =
             list.count < 0 ? 0 : std::min(static_cast<uint32_t>(list.count), kMaxInterfaces);
         for (uint32_t i = 0; i < count; ++i) {
             ADAPTERDEF& entry = interfaces_[i];
             entry.address.Set(list.address[i], adapters.GetMaskOfAddress(list.address[i]), 0);
-            const char* name = adapters.FindAdapterName(entry.address.GetAddressText(),
-                                                        entry.address.GetMaskText());
-            if (name != nullptr) {
-                entry.name = name;
+            INetworkAdapter* adapter =
+                adapters.FindAdapter(entry.address.GetAddressText(), entry.address.GetMaskText());
+            if (adapter != nullptr) {
+                entry.name = adapter->GetName();
             }
         }
         interfaceCount_ = count;
     } else if (!socket_->IsMulticastAddress(groupAddress)) {
-        AdapterSnapshot adapters;
+        ZNetworkAdapterManager adapters;
         adapters.Refresh();
         interfaces_[0].address.Set(groupAddress, adapters.GetMaskOfAddress(groupAddress), 0);
         interfaceCount_ = 1;

@@ -135,11 +135,13 @@ protected:
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
     // Starts zunit simulate in ns with the test devices (or the given arguments) and a request
-    // log; returns once it listens.
+    // log; returns once it listens. The default devices answer 30 ms late, so that no answer
+    // meets the engine still sending its cycle (it would be dropped, as designed) even when the
+    // machine is busy.
     void StartSimulator(const std::string& ns, std::vector<std::string> args = {}) {
         if (args.empty()) {
             std::ofstream(Path("devices.json")) << kDevices;
-            args = {"--devices", Path("devices.json")};
+            args = {"--devices", Path("devices.json"), "--delay", "30"};
         }
         std::vector<std::string> argv = {ZUNIT_EXE, "simulate", "--log", Path("requests.jsonl")};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -563,7 +565,7 @@ TEST_F(AgentNetnsTest, HostileDatagramsBreakNothing) {
 
 // The command line end to end: scan, locate and interfaces in the test namespace.
 TEST_F(DiscoveryNetnsTest, CommandLineScanLocateAndInterfaces) {
-    StartSimulator(pair_.b, {"--count", "11"});
+    StartSimulator(pair_.b, {"--count", "11", "--delay", "30"});
     auto run = [&](const std::string& args, std::string* out) {
         const std::string command = "ip netns exec " + pair_.a + " " + ZUNIT_EXE + " " + args +
                                     " > " + Path("cli.out") + " 2> " + Path("cli.err");
@@ -595,6 +597,13 @@ TEST_F(DiscoveryNetnsTest, CommandLineScanLocateAndInterfaces) {
     ASSERT_EQ(interfaces["interfaces"].size(), 1u);
     EXPECT_EQ(interfaces["interfaces"][0]["address"], pair_.addressA);
     EXPECT_EQ(interfaces["interfaces"][0]["name"], pair_.ifA);
+    bool listed = false;
+    for (const Json& a : interfaces["adapters"]) {
+        listed = listed || (a["name"] == pair_.ifA && a["type"] == "Ethernet" &&
+                            a["addresses"][0]["address"] == pair_.addressA &&
+                            a["addresses"][0]["mask"] == "255.255.255.0");
+    }
+    EXPECT_TRUE(listed) << out;
 }
 
 TEST(NetworkNamespaceCheck, TellsTheMachinesOwnFromAPrivateOne) {
