@@ -348,6 +348,13 @@ TEST_F(AgentNetnsTest, LocateFindsTimesOutAndFollowsRefusalRules) {
     EXPECT_EQ(result, ZNDDProtocolProcessor::kTimeoutError);
     EXPECT_EQ(RequestsFor("10.200.0.99"), 6);  // two datagrams per cycle
 
+    // 20 ms over three cycles: each waits the 10 ms minimum, not 6 ms.
+    start = Clock::now();
+    EXPECT_FALSE(agent_->Locate("10.200.0.98", &result, 20));
+    EXPECT_GE(MsSince(start), 29);
+    EXPECT_EQ(result, ZNDDProtocolProcessor::kTimeoutError);
+    EXPECT_TRUE(WaitFor([&] { return RequestsFor("10.200.0.98") == 6; }, 1000));
+
     // A refusal ends a cycle of a lookup without a port filter with its code...
     agent_->SetRetryCount(1);
     start = Clock::now();
