@@ -14,6 +14,11 @@ if(ZUNIT_SANITIZE)
                                                    -fno-sanitize-recover=all)
     target_link_options(zunit_options INTERFACE -fsanitize=${_zunit_san})
 endif()
+# Fuzzers only find what they can see: with fuzzing on, every library is built with libFuzzer's
+# coverage instrumentation (the fuzz targets add the libFuzzer main themselves).
+if(ZUNIT_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(zunit_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # Qt is optional so the protocol and network layers build on machines without it.
 if(ZUNIT_GUI STREQUAL "AUTO")

@@ -133,7 +133,9 @@ uint32_t CopyText(std::string_view text, char* buffer, uint32_t size) {
         return 0;
     }
     size_t count = std::min<size_t>(text.size(), size - 1);
-    std::memcpy(buffer, text.data(), count);
+    if (count > 0) {  // an empty view may have no data at all
+        std::memcpy(buffer, text.data(), count);
+    }
     buffer[count] = '\0';
     return static_cast<uint32_t>(count);
 }
@@ -154,12 +156,16 @@ uint32_t CopyList(const std::vector<std::string_view>& names, char* buffer, uint
         if (used + name.size() + 2 > size) {
             // used never passes size - 1: the previous name may have filled all but the last byte.
             size_t room = used < size - 2 ? size - 2 - used : 0;
-            std::memcpy(buffer + used, name.data(), room);
+            if (room > 0) {
+                std::memcpy(buffer + used, name.data(), room);
+            }
             buffer[size - 2] = '\0';
             buffer[size - 1] = '\0';
             return size - 2;
         }
-        std::memcpy(buffer + used, name.data(), name.size());
+        if (!name.empty()) {
+            std::memcpy(buffer + used, name.data(), name.size());
+        }
         used += name.size();
         buffer[used++] = '\0';
     }
