@@ -14,7 +14,7 @@ namespace {
 
 // Every datagram is received into one block of this size unless the owner asks for another.
 constexpr uint32_t kDefaultReceiveBufferSize = 4096;
-// The system receive buffer asked for after the specified options: a burst of answers (every
+// The system receive buffer asked for after the socket's other options: a burst of answers (every
 // device answers twice per interface and cycle) waits there while the loop delivers.
 constexpr int kSystemReceiveBuffer = 4 * 1024 * 1024;
 // Room for the dotted source address handed to the handlers.
