@@ -52,8 +52,9 @@ public:
     INetworkDevice* GetDevice() const { return device_; }
     void SetDevice(INetworkDevice* device) { device_ = device; }
 
-    // Manual reset: once signalled it stays so.
+    // Manual reset: once signalled it stays so until Reset.
     void Signal() { event_.Set(); }
+    void Reset() { event_.Reset(); }
     // True when signalled within timeoutMs (zplat::INFINITE waits for ever).
     bool Wait(uint32_t timeoutMs);
     bool IsSignalled() const { return event_.IsSet(); }

@@ -14,7 +14,7 @@ namespace {
 
 // Every datagram is received into one block of this size unless the owner asks for another.
 constexpr uint32_t kDefaultReceiveBufferSize = 4096;
-// The system receive buffer asked for after the specified options: a burst of answers (every
+// The system receive buffer asked for after the socket's other options: a burst of answers (every
 // device answers twice per interface and cycle) waits there while the loop delivers.
 constexpr int kSystemReceiveBuffer = 4 * 1024 * 1024;
 // Room for the dotted source address handed to the handlers.
@@ -336,6 +336,12 @@ int ZUDPSocket::SendTo(const char* data, int length, const char* host, uint16_t 
         to.address = address;
     }
     if (zplat::SendTo(socket_, data, length, to) < 0) {
+        // A directed broadcast address (192.168.1.255) needs broadcast permission just as
+        // 255.255.255.255 does; the system refuses it with WSAEACCES until then.
+        if (zplat::WSAGetLastError() == zplat::WSAEACCES && !broadcast_ && SetBroadcast(true) &&
+            zplat::SendTo(socket_, data, length, to) >= 0) {
+            return kSockSuccess;
+        }
         zplat::WSASetLastError(0);
         return kSockSendDatagramFailed;
     }

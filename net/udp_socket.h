@@ -17,7 +17,7 @@
 //   socket.Close();
 //
 // Every operation reports failure as a result code (ZSocketResult, texts from GetErrorText); 0 is
-// success. Setters only store values; Open applies them. After its specified options Open asks for
+// success. Setters only store values; Open applies them. After its other options Open asks for
 // a 4 MiB receive buffer in the system, so that bursts of answers wait there while the receive
 // thread delivers; the result of that request is ignored like the other optional settings.
 //

@@ -1,0 +1,156 @@
+#pragma once
+// ZNetworkDeviceDetection: the network side of discovery. It owns one UDP socket and a table of
+// the machine's local IPv4 interfaces, sends each search cycle on every interface (to the
+// interface's directed broadcast address and to 255.255.255.255), turns every answer that comes
+// back into a transient ZNetworkDevice and reports it, and every refusal, to its one
+// INetworkDeviceDetectionHandler. When the system reports an address change it reopens the socket
+// on the new interface set before the next cycle.
+//
+//   ZNetworkDeviceDetection engine(&agent);
+//   if (engine.Start(nullptr, 0, 4258) != 0) return;         // free local port, devices on 4258
+//   int16_t result = 0;
+//   engine.SendSearch("zelvane.*", "", identity, &result);   // answers reach agent.OnDeviceAnswer
+//   engine.Stop();
+//
+// One cycle puts two datagrams per local interface on the network, in table order, each carrying
+// the address and mask of its own interface as the requester address. Without any interface one
+// request with the machine's primary address goes to the socket's group address.
+//
+// Threads and locks: Start, Stop, SendSearch and the interface getters run on the owner's threads
+// under the engine lock; answers arrive on the socket's receive thread, which only tries the
+// engine lock: an answer that arrives while another thread holds it (a search being sent, an
+// interface read) is dropped without a report. The handler's OnDeviceAnswer runs with the engine
+// lock and the answer list's lock held (lock order: engine lock, then answer list). Refusals are
+// reported without the engine lock.
+//
+// Ownership: the engine owns its socket, codec, processor, system configuration and the answer
+// records of the current cycle; the records it reports live until the next cycle or the next
+// reopening of the socket. The handler is not owned. Interface address objects returned by
+// GetInterface live until the next interface read.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "foundation/string.h"
+#include "ndd/ndd_protocol_handler.h"
+#include "ndd/network_device.h"
+#include "ndd/network_device_detection_handler.h"
+#include "ndd/network_device_detection_interface.h"
+#include "ndd/zg2p_codec_handler.h"
+#include "net/ip_address.h"
+#include "net/system_network_config.h"
+#include "net/udp_socket_handler.h"
+#include "platform/addr_change.h"
+#include "platform/critical_section.h"
+#include "platform/event.h"
+
+class ZNDDProtocolProcessor;
+class ZUDPSocket;
+class ZZG2PCodec;
+
+class ZNetworkDeviceDetection : public IUDPSocketHandler,
+                                public IZG2PCodecHandler,
+                                public INDDProtocolHandler,
+                                public INetworkDeviceDetection {
+public:
+    // Engine result codes; every other code is the processor's (0, 1, 255, 2047, ...).
+    static constexpr int16_t kWrongMode = -8191;
+    static constexpr int16_t kBadArgument = -8190;
+    static constexpr int16_t kNetworkError = -8189;
+
+    // The most local interfaces the table holds (the socket's address list capacity).
+    static constexpr uint32_t kMaxInterfaces = 32;
+    // How long the engine lets the system settle after an address change before it reads the
+    // interfaces again.
+    static constexpr uint32_t kAddressChangeSettleMs = 100;
+
+    // One entry of the interface table: the interface address with mask and broadcast address,
+    // and the system name of the adapter that carries it (empty when the inventory knows none).
+    struct ADAPTERDEF {
+        ZIPAddress address;
+        ZString name;
+    };
+
+    // Idle, ports 0, no interfaces; handler may be null (answers are then only counted as
+    // handled).
+    explicit ZNetworkDeviceDetection(INetworkDeviceDetectionHandler* handler);
+    ZNetworkDeviceDetection(const ZNetworkDeviceDetection&) = delete;
+    ZNetworkDeviceDetection& operator=(const ZNetworkDeviceDetection&) = delete;
+
+    // IUDPSocketHandler: every datagram is fed to the codec as one whole.
+    int OnUDPData(const char* data, int length, const char* fromAddress, uint16_t fromPort,
+                  ZUDPSocket* socket) override;
+    int OnUDPError(int code, ZUDPSocket* socket) override;
+    // IZG2PCodecHandler.
+    bool OnMessage(ZZG2PMessage* message, int context) override;
+    bool OnError(int code, int context) override;
+    // INDDProtocolHandler.
+    int OnOtherMessage(uint16_t messageId, void* context) override;
+    int OnSearchRequest(uint32_t requesterAddress, uint32_t requesterMask, uint16_t requesterPort,
+                        const char* requesterName, uint32_t targetAddress, const char* serviceType,
+                        const char* data, void* context) override;
+    int OnAnswer(const char* serviceName, uint32_t deviceAddress, uint32_t deviceMask,
+                 uint32_t userData, uint16_t port, uint16_t auxValue, const char* deviceName,
+                 const char* model, const char* version, const char* info,
+                 uint32_t requesterAddress, uint32_t requesterMask, uint32_t indexValue,
+                 const char* extraText, void* context) override;
+    int OnErrorAnswer(uint32_t deviceAddress, const char* serviceName, uint16_t code,
+                      void* context) override;
+    ~ZNetworkDeviceDetection() override;
+    // INetworkDeviceDetection.
+    bool MatchServiceName(const char* pattern, const char* name) override;
+    const char* GetErrorText(int16_t code) override;
+
+    // The wildcard rule of MatchServiceName, for users without an engine (a device simulator).
+    static bool MatchServiceNamePattern(const char* pattern, const char* name);
+
+    // Enters searching mode and opens the socket: 0, or kNetworkError when opening failed (the
+    // mode stays searching; the next address change tries again). 0 at once when searching.
+    int16_t Start(const char* groupAddress, uint16_t localPort, uint16_t remotePort);
+    // Cancels the address-change watch, closes the socket, returns to idle. The answers of the
+    // last cycle stay until the next opening, cycle or the engine's destruction.
+    void Stop();
+    // One search cycle. Not searching: *result = kWrongMode and false. Otherwise *result = 0 and
+    // true when the last datagram went out. target empty asks every device. result may be null.
+    bool SendSearch(const char* serviceType, const char* target, const char* data, int16_t* result);
+    // The interface table, re-read first when the system reported an address change.
+    uint32_t GetInterfaceCount();
+    // Null when index is out of range.
+    ZIPAddress* GetInterface(uint32_t index);
+    // The adapter name of an entry ("" when unknown), null when index is out of range.
+    const char* GetInterfaceName(uint32_t index);
+
+    bool IsSearching() const { return searching_.load(); }
+    // Answers dropped so far because the engine lock was held elsewhere when they arrived.
+    uint64_t GetDroppedAnswerCount() const { return droppedAnswers_.load(); }
+    // The local port the socket is bound to (0 while closed).
+    uint16_t GetLocalPort();
+
+private:
+    int16_t OpenSocket(const char* groupAddress, uint16_t localPort);
+    void RefreshInterfaces(const char* groupAddress);
+    void ClearInterfaces();
+    void CloseSocket();
+    bool CheckAddressChange();
+    void DeleteAnswers();
+    void RegisterAddressChange();
+    void CancelAddressChange();
+
+    zplat::CriticalSection lock_;  // the engine lock
+    std::atomic<bool> searching_{false};
+    std::atomic<uint64_t> droppedAnswers_{0};
+    std::unique_ptr<ZNDDProtocolProcessor> processor_;
+    std::unique_ptr<ZZG2PCodec> codec_;  // used by the receive thread only
+    std::unique_ptr<ZUDPSocket> socket_;
+    ZSystemNetworkConfig config_;
+    INetworkDeviceDetectionHandler* handler_;
+    ADAPTERDEF interfaces_[kMaxInterfaces];
+    uint32_t interfaceCount_ = 0;
+    uint16_t remotePort_ = 0;
+    uint16_t localPort_ = 0;
+    zplat::Event changeEvent_{/*manualReset=*/true, /*initialState=*/false};
+    zplat::Overlapped changeOverlapped_;
+    bool changeRegistered_ = false;
+    LNetworkDeviceList answers_;  // its own lock, taken explicitly
+};

@@ -1,0 +1,322 @@
+// The device simulator without a network: requests go in as datagram bytes, answers come out of
+// its queue and are read back with the protocol processor. Also the device file and generator.
+
+#include "tools/device_simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ndd/ndd_protocol_handler.h"
+#include "ndd/ndd_protocol_processor.h"
+#include "ndd/zg2p_message.h"
+#include "net/ip_address.h"
+#include "tools/device_generator.h"
+#include "tools/simulated_device_file.h"
+
+namespace {
+
+uint32_t Ip(const char* text) {
+    return ParseDottedAddress(text);
+}
+
+// Reads answers and refusals back.
+class AnswerReader : public INDDProtocolHandler {
+public:
+    struct Seen {
+        bool refusal = false;
+        std::string service, name, model, version, info, extra;
+        uint32_t address = 0, mask = 0, userData = 0, requester = 0, requesterMask = 0, index = 0;
+        uint16_t port = 0, aux = 0, code = 0;
+    };
+
+    Seen Read(const std::vector<uint8_t>& bytes) {
+        ZZG2PMessage message(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        ZNDDProtocolProcessor processor;
+        processor.SetHandler(this);
+        seen_ = Seen();
+        processor.Process(&message, nullptr);
+        return seen_;
+    }
+
+    int OnOtherMessage(uint16_t, void*) override { return 0; }
+    int OnSearchRequest(uint32_t, uint32_t, uint16_t, const char*, uint32_t, const char*,
+                        const char*, void*) override {
+        return 0;
+    }
+    int OnAnswer(const char* service, uint32_t address, uint32_t mask, uint32_t userData,
+                 uint16_t port, uint16_t aux, const char* name, const char* model,
+                 const char* version, const char* info, uint32_t requester, uint32_t requesterMask,
+                 uint32_t index, const char* extra, void*) override {
+        seen_.service = service ? service : "";
+        seen_.name = name ? name : "";
+        seen_.model = model ? model : "";
+        seen_.version = version ? version : "";
+        seen_.info = info ? info : "";
+        seen_.extra = extra ? extra : "";
+        seen_.address = address;
+        seen_.mask = mask;
+        seen_.userData = userData;
+        seen_.port = port;
+        seen_.aux = aux;
+        seen_.requester = requester;
+        seen_.requesterMask = requesterMask;
+        seen_.index = index;
+        return 1;
+    }
+    int OnErrorAnswer(uint32_t address, const char* service, uint16_t code, void*) override {
+        seen_.refusal = true;
+        seen_.address = address;
+        seen_.service = service ? service : "";
+        seen_.code = code;
+        return 1;
+    }
+
+private:
+    Seen seen_;
+};
+
+ZSimulatedDevice Device(const char* service, const char* address, uint16_t port) {
+    ZSimulatedDevice d;
+    d.serviceName = service;
+    d.deviceName = std::string("dev ") + address;
+    d.address = Ip(address);
+    d.mask = Ip("255.255.255.0");
+    d.port = port;
+    return d;
+}
+
+std::vector<uint8_t> Request(const char* service, uint32_t target, uint16_t requesterPort = 50000,
+                             const char* requester = "192.168.1.20") {
+    ZNDDProtocolProcessor p;
+    p.BuildRequest(Ip(requester), Ip("255.255.255.0"), requesterPort, "STUDIO-PC", target, service,
+                   "abc");
+    return std::vector<uint8_t>(p.GetData(), p.GetData() + p.GetLength());
+}
+
+void Feed(ZDeviceSimulator& sim, const std::vector<uint8_t>& bytes, uint64_t now = 1000) {
+    sim.HandleDatagram(bytes.data(), static_cast<uint32_t>(bytes.size()), Ip("192.168.1.20"), 50000,
+                       Ip("192.168.1.255"), now);
+}
+
+std::vector<ZSimulatedDevice> ThreeDevices() {
+    std::vector<ZSimulatedDevice> devices = {Device("zelvane.cuedeck", "192.168.1.50", 4300),
+                                             Device("zelvane.vxp2", "192.168.1.51", 80),
+                                             Device("other.thing", "192.168.1.52", 1)};
+    devices[0].model = "Cuedeck";
+    devices[0].version = "6.4.2";
+    devices[0].info = "<data/>";
+    devices[0].extraText = "x";
+    devices[0].userData = 7;
+    devices[0].auxValue = 9;
+    devices[0].indexValue = 2;
+    return devices;
+}
+
+TEST(DeviceSimulator, AnswersEveryMatchingDeviceToTheRequester) {
+    ZDeviceSimulator sim(ThreeDevices(), {});
+    Feed(sim, Request("zelvane.*", 0xFFFFFFFF));
+    std::vector<ZDeviceSimulator::Outgoing> out = sim.TakeDue(1000);
+    ASSERT_EQ(out.size(), 2u);  // other.thing does not match
+    AnswerReader reader;
+    AnswerReader::Seen a = reader.Read(out[0].bytes);
+    EXPECT_EQ(out[0].address, Ip("192.168.1.20"));  // the datagram's source
+    EXPECT_EQ(out[0].port, 50000);                  // the requester port the request names
+    EXPECT_FALSE(a.refusal);
+    EXPECT_EQ(a.service, "zelvane.cuedeck");
+    EXPECT_EQ(a.name, "dev 192.168.1.50");
+    EXPECT_EQ(a.address, Ip("192.168.1.50"));
+    EXPECT_EQ(a.mask, Ip("255.255.255.0"));
+    EXPECT_EQ(a.port, 4300);
+    EXPECT_EQ(a.aux, 9);
+    EXPECT_EQ(a.userData, 7u);
+    EXPECT_EQ(a.model, "Cuedeck");
+    EXPECT_EQ(a.version, "6.4.2");
+    EXPECT_EQ(a.info, "<data/>");
+    EXPECT_EQ(a.extra, "x");
+    EXPECT_EQ(a.index, 2u);
+    EXPECT_EQ(a.requester, Ip("192.168.1.20"));  // echoed
+    EXPECT_EQ(a.requesterMask, Ip("255.255.255.0"));
+    EXPECT_EQ(reader.Read(out[1].bytes).service, "zelvane.vxp2");
+    EXPECT_EQ(sim.GetStats().requests, 1u);
+    EXPECT_EQ(sim.GetStats().answers, 2u);
+}
+
+TEST(DeviceSimulator, PatternAndTargetDecideWhoAnswers) {
+    struct Case {
+        const char* pattern;
+        uint32_t target;
+        size_t answers;
+    } cases[] = {
+        {"zelvane.*", 0xFFFFFFFF, 2},
+        {"*.vxp2", 0xFFFFFFFF, 1},
+        {"zelvane.cuedeck", 0xFFFFFFFF, 1},
+        {"zelvane", 0xFFFFFFFF, 0},
+        {"*", 0xFFFFFFFF, 0},  // a lone star matches nothing
+        {"zelvane.*", Ip("192.168.1.51"), 1},
+        {"zelvane.*", Ip("192.168.1.52"), 0},  // other.thing is there but does not match
+        {"other.*", Ip("192.168.1.52"), 1},
+        {"zelvane.*", Ip("192.168.1.99"), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern) + " " + FormatDottedAddress(c.target));
+        ZDeviceSimulator sim(ThreeDevices(), {});
+        Feed(sim, Request(c.pattern, c.target));
+        EXPECT_EQ(sim.TakeDue(1000).size(), c.answers);
+    }
+}
+
+TEST(DeviceSimulator, RefusesWithItsCode) {
+    std::vector<ZSimulatedDevice> devices = {Device("zelvane.cuedeck", "192.168.1.50", 4300)};
+    devices[0].refusalCode = 255;
+    ZDeviceSimulator sim(devices, {});
+    Feed(sim, Request("zelvane.*", Ip("192.168.1.50")));
+    std::vector<ZDeviceSimulator::Outgoing> out = sim.TakeDue(1000);
+    ASSERT_EQ(out.size(), 1u);
+    AnswerReader reader;
+    AnswerReader::Seen r = reader.Read(out[0].bytes);
+    EXPECT_TRUE(r.refusal);
+    EXPECT_EQ(r.address, Ip("192.168.1.50"));
+    EXPECT_EQ(r.service, "zelvane.cuedeck");
+    EXPECT_EQ(r.code, 255);
+    EXPECT_EQ(sim.GetStats().refusals, 1u);
+}
+
+TEST(DeviceSimulator, DelayAndJitterSpreadTheAnswers) {
+    ZDeviceSimulator::Options options;
+    options.delayMs = 100;
+    options.jitterMs = 50;
+    options.seed = 7;
+    ZDeviceSimulator sim(ZDeviceGenerator::Generate(200, Ip("10.200.0.1"), Ip("255.255.0.0")),
+                         options);
+    Feed(sim, Request("zelvane.*", 0xFFFFFFFF), 1000);
+    EXPECT_TRUE(sim.TakeDue(1099).empty());
+    std::vector<ZDeviceSimulator::Outgoing> out = sim.TakeDue(1150);
+    ASSERT_EQ(out.size(), 200u);
+    uint64_t earliest = UINT64_MAX, latest = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        earliest = std::min(earliest, out[i].dueMs);
+        latest = std::max(latest, out[i].dueMs);
+        if (i > 0) {
+            EXPECT_LE(out[i - 1].dueMs, out[i].dueMs);  // taken in order of time
+        }
+    }
+    EXPECT_GE(earliest, 1100u);
+    EXPECT_LE(latest, 1150u);
+    EXPECT_GT(latest - earliest, 25u);  // spread, not all at one moment
+}
+
+TEST(DeviceSimulator, IgnoresWhatIsNotARequest) {
+    ZDeviceSimulator sim(ThreeDevices(), {});
+    const std::vector<uint8_t> garbage = {0x90, 0x15, 0x01, 0x00, 0x00, 0x08, 0x01,
+                                          0x00, 0x0D, 0x00, 0x00, 0x00, 0xFF, 0xFF};
+    Feed(sim, garbage);  // an announced length it never delivers
+    Feed(sim, Request("zelvane.*", 0xFFFFFFFF, /*requesterPort=*/0));  // nowhere to answer
+    EXPECT_TRUE(sim.TakeDue(1000).empty());
+    Feed(sim, Request("zelvane.*", 0xFFFFFFFF));  // the next datagram starts afresh
+    EXPECT_EQ(sim.TakeDue(1000).size(), 2u);
+    EXPECT_EQ(sim.GetStats().datagrams, 3u);
+}
+
+TEST(DeviceGenerator, EveryKindInTurnWithUsableAddresses) {
+    std::vector<ZSimulatedDevice> devices =
+        ZDeviceGenerator::Generate(300, Ip("10.200.0.250"), Ip("255.255.0.0"));
+    ASSERT_EQ(devices.size(), 300u);
+    EXPECT_EQ(devices[0].serviceName, "zelvane.cuedeck");
+    EXPECT_EQ(devices[10].serviceName, "zelvane.timekeeper");
+    EXPECT_EQ(devices[11].serviceName, "zelvane.cuedeck");
+    EXPECT_STREQ(FormatDottedAddress(devices[0].address), "10.200.0.250");
+    EXPECT_STREQ(FormatDottedAddress(devices[4].address), "10.200.0.254");
+    EXPECT_STREQ(FormatDottedAddress(devices[5].address), "10.200.1.1");  // .255 and .0 skipped
+    for (size_t i = 1; i < devices.size(); ++i) {
+        EXPECT_NE(devices[i].address, devices[i - 1].address);
+    }
+    EXPECT_NE(devices[0].info.find("serial=\"SIM000001\""), std::string::npos);
+}
+
+TEST(SimulatedDeviceFile, ReadsEveryField) {
+    const char* text = R"([{"service":"zelvane.cuedeck","name":"Booth 2","address":"192.168.1.50",
+        "mask":"255.255.255.0","port":4300,"model":"Cuedeck","version":"6.4.2","info":"<data/>",
+        "aux":3,"user_data":4294967295,"index":2,"extra":"x","refusal":1},
+        {"service":"zelvane.vxp2","name":"V","address":"10.0.0.1","mask":"255.0.0.0","port":80}])";
+    std::vector<ZSimulatedDevice> devices;
+    std::string error;
+    ASSERT_TRUE(ZSimulatedDeviceFile::Parse(text, &devices, &error)) << error;
+    ASSERT_EQ(devices.size(), 2u);
+    const ZSimulatedDevice& d = devices[0];
+    EXPECT_EQ(d.serviceName, "zelvane.cuedeck");
+    EXPECT_EQ(d.deviceName, "Booth 2");
+    EXPECT_EQ(d.address, Ip("192.168.1.50"));
+    EXPECT_EQ(d.mask, Ip("255.255.255.0"));
+    EXPECT_EQ(d.port, 4300);
+    EXPECT_EQ(d.model, "Cuedeck");
+    EXPECT_EQ(d.version, "6.4.2");
+    EXPECT_EQ(d.info, "<data/>");
+    EXPECT_EQ(d.auxValue, 3);
+    EXPECT_EQ(d.userData, 4294967295u);
+    EXPECT_EQ(d.indexValue, 2u);
+    EXPECT_EQ(d.extraText, "x");
+    ASSERT_TRUE(d.refusalCode.has_value());
+    EXPECT_EQ(*d.refusalCode, 1);
+    EXPECT_FALSE(devices[1].refusalCode.has_value());
+    EXPECT_EQ(devices[1].model, "");
+
+    ASSERT_TRUE(ZSimulatedDeviceFile::Parse(R"({"devices":[]})", &devices, &error)) << error;
+    EXPECT_TRUE(devices.empty());
+}
+
+TEST(SimulatedDeviceFile, ErrorsNameTheEntryAndField) {
+    const std::string good =
+        R"("service":"s","name":"N","address":"1.2.3.4","mask":"255.0.0.0","port":1)";
+    struct Case {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        {"[{" + good + "}", "not valid JSON"},
+        {"42", "expected an array of devices"},
+        {R"({"list":[]})", "expected an array of devices or an object with a \"devices\" array"},
+        {"[{" + good + "}, 7]", "entry 2: expected an object"},
+        {R"([{"name":"N","address":"1.2.3.4","mask":"255.0.0.0","port":1}])",
+         "entry 1 (\"N\"): field \"service\": missing"},
+        {"[{" + good + R"(}, {"service":"s","name":"M","address":"1.2.3.4","mask":"255.0.0.0"}])",
+         "entry 2 (\"M\"): field \"port\": missing"},
+        {R"([{"service":"s","name":"N","address":"1.2.3.4","mask":"255.0.0.0","port":"80"}])",
+         "entry 1 (\"N\"): field \"port\": expected a whole number from 0 to 65535"},
+        {R"([{"service":"s","name":"N","address":"1.2.3.4","mask":"255.0.0.0","port":65536}])",
+         "entry 1 (\"N\"): field \"port\": expected a whole number from 0 to 65535"},
+        {R"([{"service":"s","name":"N","address":"1.2.3.4","mask":"255.0.0.0","port":-1}])",
+         "entry 1 (\"N\"): field \"port\": expected a whole number from 0 to 65535"},
+        {R"([{"service":"s","name":"N","address":"1.2.3.4","mask":"255.0.0.0","port":1.5}])",
+         "entry 1 (\"N\"): field \"port\": expected a whole number from 0 to 65535"},
+        {R"([{"service":7,"name":"N","address":"1.2.3.4","mask":"255.0.0.0","port":1}])",
+         "entry 1 (\"N\"): field \"service\": expected a text"},
+        {R"([{"service":"s","name":"N","address":"1.2.3.400","mask":"255.0.0.0","port":1}])",
+         "entry 1 (\"N\"): field \"address\": expected a dotted IPv4 address, got \"1.2.3.400\""},
+        {R"([{"service":"s","name":"N","address":"host","mask":"255.0.0.0","port":1}])",
+         "entry 1 (\"N\"): field \"address\": expected a dotted IPv4 address, got \"host\""},
+        {"[{" + good + R"(,"adress":"1.2.3.4"}])",
+         "entry 1 (\"N\"): field \"adress\": unknown field"},
+        {"[{" + good + R"(,"refusal":0}])",
+         "entry 1 (\"N\"): field \"refusal\": a refusal code is not 0 (0 is an answer)"},
+        {"[{" + good + R"(,"user_data":4294967296}])",
+         "entry 1 (\"N\"): field \"user_data\": expected a whole number from 0 to 4294967295"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<ZSimulatedDevice> devices = {ZSimulatedDevice()};
+        std::string error;
+        EXPECT_FALSE(ZSimulatedDeviceFile::Parse(c.text, &devices, &error));
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(devices.size(), 1u);  // nothing handed out
+    }
+}
+
+TEST(SimulatedDeviceFile, LoadNamesTheFile) {
+    std::vector<ZSimulatedDevice> devices;
+    std::string error;
+    EXPECT_FALSE(ZSimulatedDeviceFile::Load("/nonexistent/devices.json", &devices, &error));
+    EXPECT_EQ(error, "/nonexistent/devices.json: cannot be read");
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+#include "tools/device_table.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "ndd/network_device_interface.h"
+
+namespace {
+
+std::string Printable(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return out;
+}
+
+std::string CsvField(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+void ZDeviceTable::Add(INetworkDevice* device, const std::string& localInterface) {
+    Row r;
+    r.name = device->GetDeviceName();
+    r.service = device->GetServiceName();
+    if (IIPAddress* a = device->GetAddress(0)) {
+        r.address = a->GetAddressText();
+        r.mask = a->GetMaskText();
+    }
+    r.model = device->GetModel();
+    r.version = device->GetVersion();
+    r.info = device->GetInfo();
+    r.extra = device->GetExtraText();
+    r.localAddress = device->GetLocalAddress()->GetAddressText();
+    r.localMask = device->GetLocalAddress()->GetMaskText();
+    r.localInterface = localInterface;
+    r.port = device->GetPort();
+    r.aux = device->GetAuxValue();
+    r.userData = device->GetUserData();
+    rows_.push_back(std::move(r));
+}
+
+void ZDeviceTable::Print(std::FILE* out) const {
+    switch (format_) {
+        case Format::kText:
+            PrintText(out);
+            break;
+        case Format::kJson:
+            PrintJson(out);
+            break;
+        case Format::kCsv:
+            PrintCsv(out);
+            break;
+    }
+}
+
+void ZDeviceTable::PrintText(std::FILE* out) const {
+    const std::vector<std::string> header = {"Device Name", "Service", "Address",
+                                             "Model",       "Version", "Local Interface"};
+    std::vector<std::vector<std::string>> cells;
+    for (const Row& r : rows_) {
+        std::string local = r.localAddress;
+        if (!r.localInterface.empty()) {
+            local += " (" + r.localInterface + ")";
+        }
+        cells.push_back({Printable(r.name), Printable(r.service),
+                         r.address + ":" + std::to_string(r.port), Printable(r.model),
+                         Printable(r.version), local});
+    }
+    std::vector<size_t> width(header.size());
+    for (size_t c = 0; c < header.size(); ++c) {
+        width[c] = header[c].size();
+        for (const auto& row : cells) {
+            width[c] = std::max(width[c], row[c].size());
+        }
+    }
+    auto line = [&](const std::vector<std::string>& row) {
+        std::string text;
+        for (size_t c = 0; c < row.size(); ++c) {
+            text += row[c];
+            if (c + 1 < row.size()) {
+                text += std::string(width[c] - row[c].size() + 2, ' ');
+            }
+        }
+        std::fprintf(out, "%s\n", text.c_str());
+    };
+    line(header);
+    for (const auto& row : cells) {
+        line(row);
+    }
+}
+
+void ZDeviceTable::PrintJson(std::FILE* out) const {
+    nlohmann::json list = nlohmann::json::array();
+    for (const Row& r : rows_) {
+        list.push_back({{"name", r.name},
+                        {"service", r.service},
+                        {"address", r.address},
+                        {"mask", r.mask},
+                        {"port", r.port},
+                        {"aux", r.aux},
+                        {"user_data", r.userData},
+                        {"model", r.model},
+                        {"version", r.version},
+                        {"info", r.info},
+                        {"extra", r.extra},
+                        {"local_address", r.localAddress},
+                        {"local_mask", r.localMask},
+                        {"local_interface", r.localInterface}});
+    }
+    const std::string text =
+        list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    std::fputs(text.c_str(), out);
+}
+
+void ZDeviceTable::PrintCsv(std::FILE* out) const {
+    std::fprintf(out,
+                 "name,service,address,mask,port,model,version,local_address,local_interface\n");
+    for (const Row& r : rows_) {
+        std::fprintf(out, "%s,%s,%s,%s,%u,%s,%s,%s,%s\n", CsvField(r.name).c_str(),
+                     CsvField(r.service).c_str(), r.address.c_str(), r.mask.c_str(), r.port,
+                     CsvField(r.model).c_str(), CsvField(r.version).c_str(), r.localAddress.c_str(),
+                     CsvField(r.localInterface).c_str());
+    }
+}

@@ -1,0 +1,130 @@
+#include "tools/simulate_command.h"
+
+#include <CLI/CLI.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "net/ip_address.h"
+#include "platform/event.h"
+#include "tools/device_generator.h"
+#include "tools/device_simulator.h"
+#include "tools/network_namespace.h"
+#include "tools/simulated_device_file.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    g_interrupted = 1;
+}
+
+// How often the waiting thread looks at the interrupt flag.
+constexpr int kPollMs = 50;
+
+}  // namespace
+
+const char* ZSimulateCommand::GetDescription() const {
+    return "Plays devices: answers search requests on the search port";
+}
+
+void ZSimulateCommand::Configure(CLI::App* command) {
+    auto* devices =
+        command->add_option("--devices", devicesPath_, "JSON device file (an array of devices)");
+    auto* count = command->add_option("--count", count_, "Generate N devices of every kind");
+    devices->excludes(count);
+    count->excludes(devices);
+    command->add_option("--port", port_, "UDP port to listen on")->capture_default_str();
+    command->add_option("--delay", delayMs_, "Delay every answer by MS milliseconds");
+    command->add_option("--jitter", jitterMs_, "Add a random 0..MS milliseconds to each answer");
+    command->add_option("--seed", seed_, "Seed of the jitter (0: random)");
+    command->add_option("--log", logPath_, "Write every request as a JSON line to FILE");
+    command->add_option("--first-address", firstAddress_, "First address of generated devices")
+        ->capture_default_str();
+    command->add_option("--mask", mask_, "Mask of generated devices")->capture_default_str();
+    command->add_option("--duration", durationSeconds_,
+                        "Stop after S seconds (0: when interrupted)");
+    command->add_flag("--stats", stats_, "Print a JSON summary on stdout at the end");
+    command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
+                      "Run even in the machine's own network namespace");
+}
+
+int ZSimulateCommand::Run() {
+    std::vector<ZSimulatedDevice> devices;
+    if (!devicesPath_.empty()) {
+        std::string error;
+        if (!ZSimulatedDeviceFile::Load(devicesPath_, &devices, &error)) {
+            std::fprintf(stderr, "zunit simulate: %s\n", error.c_str());
+            return kExitUsage;
+        }
+    } else if (count_ > 0) {
+        const uint32_t first = ParseDottedAddress(firstAddress_.c_str());
+        const uint32_t mask = ParseDottedAddress(mask_.c_str());
+        if (first == 0xFFFFFFFFu || (mask == 0xFFFFFFFFu && mask_ != "255.255.255.255")) {
+            std::fprintf(stderr,
+                         "zunit simulate: --first-address and --mask take dotted IPv4 "
+                         "addresses\n");
+            return kExitUsage;
+        }
+        devices = ZDeviceGenerator::Generate(count_, first, mask);
+    } else {
+        std::fprintf(stderr,
+                     "zunit simulate: give a device file (--devices) or a number of "
+                     "devices (--count)\n");
+        return kExitUsage;
+    }
+    if (!ZNetworkNamespace::MayUseNetwork("simulate", allowHostNetwork_)) {
+        return kExitNetwork;
+    }
+
+    ZDeviceSimulator::Options options;
+    options.port = port_;
+    options.delayMs = delayMs_;
+    options.jitterMs = jitterMs_;
+    options.seed = seed_;
+    options.logPath = logPath_;
+    ZDeviceSimulator simulator(std::move(devices), options);
+    std::string error;
+    if (!simulator.Open(&error)) {
+        std::fprintf(stderr, "zunit simulate: the network could not start: %s\n", error.c_str());
+        return kExitNetwork;
+    }
+
+    g_interrupted = 0;
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    zplat::Event stop(/*manualReset=*/true, /*initialState=*/false);
+    std::thread player([&] { simulator.Run(&stop); });
+    std::fprintf(stderr, "zunit simulate: %zu devices listening on UDP port %u\n",
+                 simulator.GetDeviceCount(), port_);
+    std::fflush(stderr);
+    const auto start = std::chrono::steady_clock::now();
+    while (g_interrupted == 0) {
+        if (durationSeconds_ > 0 && std::chrono::steady_clock::now() - start >=
+                                        std::chrono::duration<double>(durationSeconds_)) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+    stop.Set();
+    player.join();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+
+    if (stats_) {
+        const ZDeviceSimulator::Stats& s = simulator.GetStats();
+        const nlohmann::json summary = {{"devices", simulator.GetDeviceCount()},
+                                        {"datagrams", s.datagrams},
+                                        {"requests", s.requests},
+                                        {"answers", s.answers},
+                                        {"refusals", s.refusals},
+                                        {"send_failures", s.sendFailures}};
+        std::printf("%s\n", summary.dump().c_str());
+    }
+    return kExitSuccess;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// ZSimulatedDeviceFile: reads the JSON file that lists the devices a simulator plays. The file
+// holds an array of objects (or an object whose "devices" member is that array), one per device:
+//
+//   [ { "service": "zelvane.cuedeck", "name": "Booth 2", "address": "192.168.1.50",
+//       "mask": "255.255.255.0", "port": 4300,
+//       "model": "Cuedeck", "version": "6.4.2", "info": "<data>...</data>", "aux": 0,
+//       "user_data": 0, "index": 0, "extra": "", "refusal": 1 } ]
+//
+// service, name, address, mask and port are required; the others default to empty texts, 0 and
+// no refusal. Any error (not JSON, a missing or mistyped field, an unknown field, an address
+// that does not parse) names the entry and the field, and no device is returned.
+//
+//   std::vector<ZSimulatedDevice> devices;
+//   std::string error;
+//   if (!ZSimulatedDeviceFile::Load("devices.json", &devices, &error)) fputs(error.c_str(),
+//   stderr);
+//
+// No ownership: results go to the caller's containers; no exception leaves these calls.
+
+#include <string>
+#include <vector>
+
+#include "tools/simulated_device.h"
+
+class ZSimulatedDeviceFile {
+public:
+    static bool Parse(const std::string& text, std::vector<ZSimulatedDevice>* devices,
+                      std::string* error);
+    // Reads the file, then Parse; the error names the file too.
+    static bool Load(const std::string& path, std::vector<ZSimulatedDevice>* devices,
+                     std::string* error);
+};
