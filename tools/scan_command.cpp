@@ -43,7 +43,7 @@ const char* ZScanCommand::ExpectHelp() {
            "4300},\n"
            "                {\"service\": \"zelvane.vxp2\"}]}\n"
            "The scan ends once every entry is fulfilled; missing entries are named on stderr and\n"
-           "the exit code is 4.\n";
+           "the exit code is 4.";
 }
 
 void ZScanCommand::Configure(CLI::App* command) {
@@ -62,7 +62,8 @@ void ZScanCommand::Configure(CLI::App* command) {
     command->add_option("--search-port", searchPort_, "UDP port the devices listen on")
         ->capture_default_str();
     command->add_option("--expect", expectPath_,
-                        "Compare with the expected inventory in FILE (format below)");
+                        "Compare with the expected inventory in FILE (format below)")
+        ->type_name("FILE");
     auto* until = command->add_option("--until", until_, "Stop as soon as N products are listed");
     auto* target =
         command->add_option("--count-target", countTarget_,
