@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "ndd/ndd_user_agent.h"
 #include "ndd/network_device_interface.h"
 #include "platform/wait.h"
 
@@ -24,6 +25,13 @@ size_t ZUnitFinderCore::KeyHash::operator()(const KeyView& k) const {
          (h >> 2);
     return h;
 }
+
+ZUnitFinderCore::ZUnitFinderCore(IUnitFinderCoreHandler* handler)
+    : ZUnitFinderCore(
+          handler,
+          [](const char* groupAddress, uint16_t localPort, uint16_t remotePort) -> INDDUserAgent* {
+              return new ZNDDUserAgent(groupAddress, localPort, remotePort);
+          }) {}
 
 ZUnitFinderCore::ZUnitFinderCore(IUnitFinderCoreHandler* handler, ZUserAgentFactory makeAgent)
     : ZThread(nullptr),
@@ -93,6 +101,10 @@ LProductList* ZUnitFinderCore::GetProductList() {
     return products_;
 }
 
+void ZUnitFinderCore::SetSearchInterval(uint32_t milliseconds) {
+    searchIntervalMs_.store(milliseconds == 0 ? 1 : milliseconds);
+}
+
 int ZUnitFinderCore::Run() {
     std::snprintf(identityXml_, sizeof identityXml_, kIdentityFormat, kIdentityEdition,
                   kIdentityVersion);
@@ -102,7 +114,7 @@ int ZUnitFinderCore::Run() {
         agent_->ClearDevices();
         int16_t result = 0;
         agent_->Search("", identityXml_, &result);
-        wake_.Wait(kSearchIntervalMs);
+        wake_.Wait(searchIntervalMs_.load());
     }
     return 0;
 }

@@ -4,11 +4,14 @@
 // device the first time it answers into a ZProduct, keeps the products in one list, and tells its
 // handler about each new one.
 //
-//   ZUnitFinderCore core(&window, makeAgent);    // makeAgent(nullptr, 0, 4258) builds the agent
+//   ZUnitFinderCore core(&window);                // its own ZNDDUserAgent(nullptr, 0, 4258)
 //   core.Start();                                 // false when the network side cannot start
 //   LProductList* list = core.GetProductList();
 //   list->Lock(1); ... walk, read products ...; list->Unlock(1);
 //   core.Stop();                                  // before destruction
+//
+//   ZUnitFinderCore testCore(&handler, makeAgent);   // makeAgent(nullptr, 0, 4258) builds the
+//   agent
 //
 // A product is identified by service name, answering address and port; a device that answers
 // again changes nothing, and a device that stops answering stays listed until the next Start.
@@ -22,6 +25,7 @@
 // lock). The list's lock is taken after the engine's; callers of GetProductList hold it while
 // they walk the list or use product pointers from it, and never call into the agent meanwhile.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -46,8 +50,10 @@ public:
     // Pause between two searches, in milliseconds.
     static constexpr uint32_t kSearchIntervalMs = 2000;
 
-    // Creates the agent through makeAgent (no group address, any local port, remote port 4258)
-    // and registers with it.
+    // Creates its ZNDDUserAgent (no group address, any local port, remote port 4258) and registers
+    // with it.
+    explicit ZUnitFinderCore(IUnitFinderCoreHandler* handler);
+    // The same with the agent made by makeAgent (tests and tools give their own).
     ZUnitFinderCore(IUnitFinderCoreHandler* handler, ZUserAgentFactory makeAgent);
     ~ZUnitFinderCore() override;
     ZUnitFinderCore(const ZUnitFinderCore&) = delete;
@@ -68,6 +74,11 @@ public:
     virtual void Stop();
     // The list itself: take its lock (reason 1) while using it.
     virtual LProductList* GetProductList();
+
+    // The pause between two searches (kSearchIntervalMs unless set; 0 counts as 1). Takes effect
+    // from the next wait; the finder keeps the default, tools and tests may search faster.
+    void SetSearchInterval(uint32_t milliseconds);
+    uint32_t GetSearchInterval() const { return searchIntervalMs_.load(); }
 
 private:
     // Identity of a product: service name, answering address (network order) and port.
@@ -108,4 +119,5 @@ private:
     // Beside the list, under its lock: finds a known product without walking the list.
     std::unordered_map<Key, ZProduct*, KeyHash, KeyEqual> index_;
     char identityXml_[1028];
+    std::atomic<uint32_t> searchIntervalMs_{kSearchIntervalMs};
 };

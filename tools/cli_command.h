@@ -29,6 +29,9 @@ public:
     static constexpr int kExitNothingFound = 1;
     static constexpr int kExitUsage = 2;
     static constexpr int kExitNetwork = 3;
+    static constexpr int kExitMissing = 4;        // scan --expect: an expected product is missing
+    static constexpr int kExitCannotConnect = 5;  // connect: the client is not installed
+    static constexpr int kExitLaunchFailed = 6;   // connect: the client did not start
 
     virtual const char* GetName() const = 0;
     virtual const char* GetDescription() const = 0;

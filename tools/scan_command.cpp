@@ -1,83 +1,76 @@
 #include "tools/scan_command.h"
 
+#include <unistd.h>
 #include <CLI/CLI.hpp>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <map>
 #include <nlohmann/json.hpp>
 
-#include "ndd/ndd_user_agent.h"
-#include "ndd/network_device_detection.h"
-#include "platform/clock.h"
-#include "platform/event.h"
-#include "tools/cli_identity.h"
-#include "tools/device_table.h"
+#include "tools/expected_inventory.h"
 #include "tools/network_namespace.h"
+#include "tools/product_search.h"
+#include "tools/product_table.h"
+#include "tools/status_line.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Counts answers and notes when the agent's list first holds the wanted number of devices.
-class ScanWatcher : public INDDUserAgentHandler {
-public:
-    ScanWatcher(uint32_t target, Clock::time_point start) : target_(target), start_(start) {}
+// How often the live count and an --expect comparison are brought up to date, at most.
+constexpr uint32_t kRefreshMs = 200;
 
-    int OnDeviceAnswer(INetworkDevice*, INDDUserAgent* agent) override {
-        answers.fetch_add(1);
-        if (target_ > 0 && !reached.IsSet() &&
-            static_cast<uint32_t>(agent->GetDeviceCount()) >= target_) {
-            reachedMs.store(
-                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_)
-                    .count());
-            reachedCycle.store(static_cast<int64_t>(cycles.load()));
-            reached.Set();
-        }
-        return 0;
-    }
-    int OnErrorAnswer(uint32_t, uint16_t, INDDUserAgent*) override {
-        refusals.fetch_add(1);
-        return 0;
-    }
-
-    std::atomic<uint64_t> answers{0};
-    std::atomic<uint64_t> refusals{0};
-    std::atomic<uint64_t> cycles{0};  // search cycles sent so far
-    std::atomic<int64_t> reachedMs{-1};
-    std::atomic<int64_t> reachedCycle{-1};
-    zplat::Event reached{/*manualReset=*/true, /*initialState=*/false};
-
-private:
-    uint32_t target_;
-    Clock::time_point start_;
-};
+int64_t MsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
+}
 
 }  // namespace
 
 const char* ZScanCommand::GetDescription() const {
-    return "Searches for devices for a while and prints those that answered";
+    return "Searches for products for a while and prints those that answered";
+}
+
+const char* ZScanCommand::ExpectHelp() {
+    return "Expected inventory (--expect FILE): a JSON array of products, or an object whose\n"
+           "\"products\" member is that array. Each entry names one product by any of \"name\",\n"
+           "\"service\", \"type_model\", \"version\", \"address\", \"serial\" (texts) and "
+           "\"port\"\n"
+           "(a number), compared exactly with the product's columns; the other members of\n"
+           "`zunit scan --json` output are ignored, so a saved scan serves as an inventory. Each\n"
+           "product fulfils one entry at most. Example:\n"
+           "  {\"products\": [{\"name\": \"Booth 2\", \"address\": \"10.0.0.50\", \"port\": "
+           "4300},\n"
+           "                {\"service\": \"zelvane.vxp2\"}]}\n"
+           "The scan ends once every entry is fulfilled; missing entries are named on stderr and\n"
+           "the exit code is 4.";
 }
 
 void ZScanCommand::Configure(CLI::App* command) {
+    command->footer(ExpectHelp());
     command->add_option("--time", seconds_, "Seconds to search")->capture_default_str();
-    auto* json = command->add_flag("--json", json_, "Print JSON");
+    auto* json = command->add_flag("--json", json_, "Print a JSON array");
+    auto* ndjson = command->add_flag("--ndjson", ndjson_, "Print one JSON object per line");
     auto* csv = command->add_flag("--csv", csv_, "Print CSV");
-    json->excludes(csv);
+    json->excludes(ndjson, csv);
+    ndjson->excludes(csv);
     command->add_option("--interval", intervalMs_, "Milliseconds between search cycles")
         ->capture_default_str();
     command->add_option("--service", service_, "Service-name pattern")->capture_default_str();
-    command->add_option("--data", data_, "Text the searches carry (default: zunit's identity)");
+    command->add_option("--data", data_,
+                        "Text the searches carry (default: the finder's identity)");
     command->add_option("--search-port", searchPort_, "UDP port the devices listen on")
         ->capture_default_str();
-    auto* until = command->add_option("--until", until_, "Stop as soon as N devices are stored");
+    command->add_option("--expect", expectPath_,
+                        "Compare with the expected inventory in FILE (format below)")
+        ->type_name("FILE");
+    auto* until = command->add_option("--until", until_, "Stop as soon as N products are listed");
     auto* target =
         command->add_option("--count-target", countTarget_,
-                            "Note (in --stats) when N devices are stored, and go on searching");
+                            "Note (in --stats) when N products are listed, and go on searching");
     until->excludes(target);
     command->add_flag("--stats", stats_, "Print cycles, answers and timings as JSON on stderr");
+    command->add_flag("--quiet", quiet_, "No live count on the terminal");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");
 }
@@ -87,92 +80,110 @@ int ZScanCommand::Run() {
         std::fprintf(stderr, "zunit scan: --time and --interval must be positive\n");
         return kExitUsage;
     }
+    ZExpectedInventory expected;
+    if (!expectPath_.empty()) {
+        std::string error;
+        if (!ZExpectedInventory::Load(expectPath_, &expected, &error)) {
+            std::fprintf(stderr, "zunit scan: --expect %s\n", error.c_str());
+            return kExitUsage;
+        }
+    }
     if (!ZNetworkNamespace::MayUseNetwork("scan", allowHostNetwork_)) {
         return kExitNetwork;
     }
+
     const std::clock_t cpuStart = std::clock();
     const Clock::time_point start = Clock::now();
     const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(
                                               std::chrono::duration<double>(seconds_));
-
-    ZNDDUserAgent agent(nullptr, 0, searchPort_);
-    ScanWatcher watcher(until_ > 0 ? until_ : countTarget_, start);
-    agent.AddHandler(&watcher);
-    const int16_t started = agent.Start();
-    if (started != INDDUserAgent::kSuccess) {
-        std::fprintf(stderr, "zunit scan: the network could not start: %s (%d)\n",
-                     agent.GetErrorText(started), started);
-        agent.RemoveHandler(&watcher);
+    ZProductSearch::Options options;
+    options.searchPort = searchPort_;
+    options.intervalMs = intervalMs_;
+    options.service = service_;
+    if (!data_.empty()) {
+        options.data = data_;
+    }
+    options.countTarget = until_ > 0 ? until_ : countTarget_;
+    ZProductSearch search(options);
+    std::string error;
+    if (!search.Start(&error)) {
+        std::fprintf(stderr, "zunit scan: %s\n", error.c_str());
         return kExitNetwork;
     }
-    agent.SetServiceType(service_.c_str());
-    agent.SetRetryCount(3);
-    const char* data = data_.empty() ? kZunitIdentity : data_.c_str();
 
-    uint64_t cycles = 0;
-    int16_t lastError = 0;
+    ZStatusLine status(stderr, !quiet_ && ::isatty(::fileno(stderr)) != 0);
+    size_t compared = 0;  // the product count at the last --expect comparison
     for (;;) {
-        int16_t result = 0;
-        watcher.cycles.store(++cycles);
-        if (!agent.Search("", data, &result)) {
-            lastError = result;
-        }
-        // Rounded up, so the last wait reaches the end instead of spinning just short of it.
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
-        const auto wait = std::min<int64_t>(intervalMs_, std::max<int64_t>(left.count(), 0));
-        if (until_ > 0) {
-            if (watcher.reached.Wait(static_cast<uint32_t>(wait)) == zplat::WAIT_OBJECT_0) {
-                break;
-            }
-        } else {
-            zplat::Sleep(static_cast<uint32_t>(wait));
-        }
-        if (Clock::now() >= end) {
+        const Clock::time_point now = Clock::now();
+        if (now >= end) {
             break;
         }
-    }
-
-    // The engine's table is emptied by Stop: note the adapter names of the local addresses now.
-    std::map<std::string, std::string> interfaceNames;
-    ZNetworkDeviceDetection* engine = agent.GetEngine();
-    for (uint32_t i = 0; i < engine->GetInterfaceCount(); ++i) {
-        ZIPAddress* address = engine->GetInterface(i);
-        const char* name = engine->GetInterfaceName(i);
-        if (address != nullptr && name != nullptr) {
-            interfaceNames[address->GetAddressText()] = name;
+        // Rounded up, so the last wait reaches the end instead of spinning just short of it.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - now).count();
+        const bool refresh = status.IsEnabled() || expected.GetCount() > 0;
+        search.WaitForProduct(
+            static_cast<uint32_t>(refresh ? std::min<int64_t>(left, kRefreshMs) : left));
+        const size_t count = search.GetProductCount();
+        status.Show("zunit scan: " + std::to_string(count) +
+                    (count == 1 ? " device found" : " devices found") + ", search cycle " +
+                    std::to_string(search.GetCycleCount()));
+        if (until_ > 0 && count >= until_) {
+            break;
+        }
+        if (expected.GetCount() > 0 && count != compared) {
+            compared = count;
+            if (expected.Compare(search.Rows(/*details=*/false)).missing.empty()) {
+                break;
+            }
         }
     }
-    agent.RemoveHandler(&watcher);
-    agent.Stop();  // no answers arrive any more: the list may be walked
+    status.Clear();
+    search.Stop();  // no answers arrive any more
 
-    ZDeviceTable table(json_  ? ZDeviceTable::Format::kJson
-                       : csv_ ? ZDeviceTable::Format::kCsv
-                              : ZDeviceTable::Format::kText);
-    for (INetworkDevice* d = agent.GetFirstDevice(); d != nullptr; d = agent.GetNextDevice()) {
-        auto it = interfaceNames.find(d->GetLocalAddress()->GetAddressText());
-        table.Add(d, it != interfaceNames.end() ? it->second : std::string());
+    ZProductTable table(json_     ? ZProductTable::Format::kJson
+                        : ndjson_ ? ZProductTable::Format::kNdjson
+                        : csv_    ? ZProductTable::Format::kCsv
+                                  : ZProductTable::Format::kText);
+    for (const ZProductRow& row : search.Rows()) {
+        table.Add(row);
     }
+    table.Sort();
     table.Print(stdout);
+    std::fflush(stdout);
 
-    if (lastError != 0) {
-        std::fprintf(stderr, "zunit scan: a search was not sent: %s (%d)\n",
-                     engine->GetErrorText(lastError), lastError);
+    const std::string searchError = search.GetSearchErrorText();
+    if (!searchError.empty()) {
+        std::fprintf(stderr, "zunit scan: a search was not sent: %s\n", searchError.c_str());
+    }
+    int exitCode = table.GetCount() > 0 ? kExitSuccess : kExitNothingFound;
+    if (!expectPath_.empty()) {
+        const ZExpectedInventory::Result result = expected.Compare(table.GetRows());
+        for (size_t e : result.missing) {
+            std::fprintf(stderr, "zunit scan: missing: %s\n", expected.Describe(e).c_str());
+        }
+        for (size_t r : result.unexpected) {
+            const ZProductRow& row = table.GetRows()[r];
+            std::fprintf(stderr, "zunit scan: not in the inventory: %s (%s) at %s\n",
+                         ZProductTable::Quote(row.name).c_str(), row.service.c_str(),
+                         row.AddressAndPort().c_str());
+        }
+        std::fprintf(stderr, "zunit scan: %zu of %zu expected products found\n",
+                     expected.GetCount() - result.missing.size(), expected.GetCount());
+        exitCode = result.missing.empty() ? kExitSuccess : kExitMissing;
     }
     if (stats_) {
         const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-        const nlohmann::json summary = {
-            {"cycles", cycles},
-            {"answers", watcher.answers.load()},
-            {"refusals", watcher.refusals.load()},
-            {"dropped_while_sending", engine->GetDroppedAnswerCount()},
-            {"devices", table.GetCount()},
-            {"target", until_ > 0 ? until_ : countTarget_},
-            {"all_stored_ms", watcher.reachedMs.load()},
-            {"all_stored_cycle", watcher.reachedCycle.load()},
-            {"elapsed_ms",
-             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count()},
-            {"cpu_ms", cpuMs}};
+        const nlohmann::json summary = {{"cycles", search.GetCycleCount()},
+                                        {"answers", search.GetTracker().GetAnswerCount()},
+                                        {"refusals", search.GetTracker().GetRefusalCount()},
+                                        {"dropped_while_sending", search.GetDroppedAnswerCount()},
+                                        {"devices", table.GetCount()},
+                                        {"target", options.countTarget},
+                                        {"all_stored_ms", search.GetTargetReachedMs()},
+                                        {"all_stored_cycle", search.GetTargetReachedCycle()},
+                                        {"elapsed_ms", MsBetween(start, Clock::now())},
+                                        {"cpu_ms", cpuMs}};
         std::fprintf(stderr, "%s\n", summary.dump().c_str());
     }
-    return table.GetCount() > 0 ? kExitSuccess : kExitNothingFound;
+    return exitCode;
 }

@@ -1,17 +1,26 @@
 #pragma once
-// ZScanCommand: `zunit scan`: searches with the user agent for a while (a cycle every
-// --interval milliseconds, as the finder does) and prints every device that answered, one row
-// each, with the local interface it answered through. --until N ends the scan as soon as N
-// devices are stored (--count-target N only notes when); --stats prints what the scan took
-// (cycles, answers, time and cycle when the N were stored, CPU time) as JSON on stderr, for
-// benchmarks.
+// ZScanCommand: `zunit scan`: searches as the finder does, with its discovery core, for a while
+// (a cycle every --interval milliseconds) and prints the products found, one row each, with the
+// finder's columns (Device Name, Type/Model, Version, Address:port, Description, Client and
+// whether it is installed, Serial) and the local interface each answered through; as a table, or
+// with --json, --ndjson or --csv (see ZProductTable), ordered by address, port and service.
 //
 //   zunit scan --time 5 --json
+//   zunit scan --expect inventory.json          # exit 4 when an expected product is missing
 //
-// Exit codes: 0 devices found, 1 none, 2 usage, 3 the network could not start. Refuses to run in
-// the machine's own network namespace without --allow-host-network.
+// --expect FILE compares the products with an expected inventory (ZExpectedInventory, format in
+// the command's help): the scan ends as soon as every expected product has answered, names each
+// missing one on stderr and exits with 4 when one is. --until N ends the scan as soon as N products
+// are listed (--count-target N only notes when); --stats prints what the scan took (cycles,
+// answers, time and cycle when the N were listed, CPU time) as JSON on stderr, for benchmarks.
+// When stderr is a terminal a live count of the devices found runs there while the scan searches
+// (not with --quiet); piped output never carries it.
 //
-// Ownership: the command owns its agent while it runs.
+// Exit codes: 0 products found (with --expect: none missing), 1 none, 2 usage, 3 the network
+// could not start, 4 an expected product is missing. Refuses to run in the machine's own network
+// namespace without --allow-host-network.
+//
+// Ownership: the command owns its search while it runs.
 
 #include <cstdint>
 #include <string>
@@ -25,16 +34,22 @@ public:
     void Configure(CLI::App* command) override;
     int Run() override;
 
+    // The --expect file format, as the help shows it.
+    static const char* ExpectHelp();
+
 private:
     double seconds_ = 5;
     uint32_t intervalMs_ = 2000;
     bool json_ = false;
+    bool ndjson_ = false;
     bool csv_ = false;
     std::string service_ = "zelvane.*";
     std::string data_;
     uint16_t searchPort_ = 4258;
     uint32_t until_ = 0;
     uint32_t countTarget_ = 0;
+    std::string expectPath_;
     bool stats_ = false;
+    bool quiet_ = false;
     bool allowHostNetwork_ = false;
 };

@@ -39,6 +39,7 @@ public:
     std::string service, name, model, version, info;
     FakeIPAddress address;
     bool hasAddress = false;
+    FakeIPAddress local;  // the local address of the answer; none while its text is empty
     uint16_t portValue = 0;
 
     const char* GetServiceName() override { return service.c_str(); }
@@ -57,6 +58,6 @@ public:
     const char* GetVersion() override { return version.c_str(); }
     const char* GetInfo() override { return info.c_str(); }
     const char* AddressToText(uint32_t) override { return ""; }
-    IIPAddress* GetLocalAddress() override { return nullptr; }
+    IIPAddress* GetLocalAddress() override { return local.text.empty() ? nullptr : &local; }
     const char* GetExtraText() override { return ""; }
 };

@@ -113,6 +113,37 @@ TEST_F(UnitFinderCoreTest, SearchesRepeatEveryTwoSeconds) {
     EXPECT_LT(gap, std::chrono::milliseconds(3000));
 }
 
+TEST_F(UnitFinderCoreTest, SearchIntervalCanBeShortened) {
+    auto core = MakeCore();
+    EXPECT_EQ(core->GetSearchInterval(), ZUnitFinderCore::kSearchIntervalMs);
+    core->SetSearchInterval(50);
+    ASSERT_TRUE(core->Start());
+    ASSERT_EQ(log_.searched.Wait(5000), zplat::WAIT_OBJECT_0);
+    auto first = Clock::now();
+    ASSERT_EQ(log_.searched.Wait(5000), zplat::WAIT_OBJECT_0);
+    auto gap = Clock::now() - first;
+    core->Stop();
+    EXPECT_GE(gap, std::chrono::milliseconds(40));
+    EXPECT_LT(gap, std::chrono::milliseconds(1000));
+    core->SetSearchInterval(0);  // never a busy loop
+    EXPECT_EQ(core->GetSearchInterval(), 1u);
+}
+
+// The finder's own construction makes a real agent; without Start it opens nothing, so this runs
+// without a network (the namespace tests search with it).
+TEST(UnitFinderCoreDefaultTest, MakesItsOwnAgentAndNeedsNoStart) {
+    RecordingHandler handler;
+    auto core = std::make_unique<ZUnitFinderCore>(&handler);
+    EXPECT_FALSE(core->IsRunning());
+    core->Stop();  // before any Start: nothing to end
+    LProductList* list = core->GetProductList();
+    list->Lock(1);
+    EXPECT_EQ(list->GetCount(), 0);
+    list->Unlock(1);
+    core.reset();
+    EXPECT_TRUE(handler.added.empty());
+}
+
 TEST_F(UnitFinderCoreTest, AgentThatCannotStartMeansNoThread) {
     auto core = MakeCore(/*startResult=*/3);
     EXPECT_FALSE(core->Start());

@@ -1,0 +1,168 @@
+#include "tools/product_search.h"
+
+#include "catalogue/product.h"
+#include "ndd/ndd_user_agent.h"
+#include "ndd/network_device_detection.h"
+#include "net/network_adapter_manager.h"
+#include "tools/cli_user_agent.h"
+
+namespace {
+
+ZNetworkDeviceDetection* EngineOf(ZCliUserAgent* agent) {
+    auto* real = agent != nullptr ? dynamic_cast<ZNDDUserAgent*>(agent->GetWrapped()) : nullptr;
+    return real != nullptr ? real->GetEngine() : nullptr;
+}
+
+}  // namespace
+
+ZProductSearch::ZProductSearch(const Options& options)
+    : options_(options),
+      tracker_(ZProductTracker::StaleAfterMs(options.intervalMs == 0 ? 1 : options.intervalMs)) {
+    core_ = std::make_unique<ZUnitFinderCore>(
+        this, [this](const char* groupAddress, uint16_t localPort, uint16_t /*remotePort*/) {
+            // The devices' port is the command line's (4258 unless told otherwise).
+            agent_ =
+                new ZCliUserAgent(new ZNDDUserAgent(groupAddress, localPort, options_.searchPort));
+            if (options_.service) {
+                agent_->OverrideServiceType(*options_.service);
+            }
+            if (options_.data) {
+                agent_->OverrideSearchData(*options_.data);
+            }
+            return agent_;
+        });
+    core_->SetSearchInterval(options.intervalMs);
+    agent_->AddHandler(&tracker_);  // after the core: its product exists when the tracker hears
+}
+
+ZProductSearch::~ZProductSearch() {
+    Stop();
+    agent_->RemoveHandler(&tracker_);
+    core_.reset();
+}
+
+bool ZProductSearch::Start(std::string* error) {
+    startMs_ = ZProductTracker::SteadyNowMs();
+    if (!core_->Start()) {
+        const int16_t code = agent_->GetStartResult();
+        *error = std::string("the network could not start: ") + agent_->GetErrorText(code) + " (" +
+                 std::to_string(code) + ")";
+        core_->Stop();  // closes whatever the agent opened
+        return false;
+    }
+    started_ = true;
+    return true;
+}
+
+void ZProductSearch::Stop() {
+    if (started_) {
+        core_->Stop();
+        started_ = false;
+    }
+}
+
+bool ZProductSearch::WaitForProduct(uint32_t timeoutMs) {
+    return added_.Wait(timeoutMs) == zplat::WAIT_OBJECT_0;
+}
+
+void ZProductSearch::OnProductAdded(ZProduct* /*product*/) {
+    const size_t count = products_.fetch_add(1) + 1;
+    if (options_.countTarget > 0 && count == options_.countTarget) {
+        targetMs_.store(ZProductTracker::SteadyNowMs() - startMs_);
+        targetCycle_.store(static_cast<int64_t>(agent_->GetSearchCount()));
+    }
+    added_.Set();
+}
+
+uint64_t ZProductSearch::GetCycleCount() const {
+    return agent_->GetSearchCount();
+}
+
+std::string ZProductSearch::GetSearchErrorText() const {
+    const int16_t code = agent_->GetLastSearchError();
+    if (code == 0) {
+        return "";
+    }
+    ZNetworkDeviceDetection* engine = EngineOf(agent_);
+    const char* text = engine != nullptr ? engine->GetErrorText(code) : agent_->GetErrorText(code);
+    return std::string(text != nullptr ? text : "") + " (" + std::to_string(code) + ")";
+}
+
+uint64_t ZProductSearch::GetDroppedAnswerCount() const {
+    ZNetworkDeviceDetection* engine = EngineOf(agent_);
+    return engine != nullptr ? engine->GetDroppedAnswerCount() : 0;
+}
+
+std::string ZProductSearch::InterfaceName(const std::string& localAddress) {
+    if (localAddress.empty()) {
+        return "";
+    }
+    auto it = interfaceNames_.find(localAddress);
+    if (it != interfaceNames_.end()) {
+        return it->second;
+    }
+    ZNetworkAdapterManager inventory;
+    inventory.Refresh();
+    for (uint32_t i = 0; i < inventory.GetCount(); ++i) {
+        INetworkAdapter* adapter = inventory.GetAdapter(i);
+        for (uint32_t a = 0; a < adapter->GetIPAddressCount(); ++a) {
+            const char* address = adapter->GetIPAddressText(a);
+            const char* name = adapter->GetName();
+            if (address != nullptr && name != nullptr) {
+                interfaceNames_.emplace(address, name);
+            }
+        }
+    }
+    // Remembered also when no adapter carries it, so an unknown address is looked up once.
+    return interfaceNames_.emplace(localAddress, "").first->second;
+}
+
+ZProductRow ZProductSearch::RowOf(const ZProduct& product, bool details) {
+    ZProductRow row = ZProductRow::FromProduct(product);
+    if (!details) {
+        return row;
+    }
+    row.installed = product.IsClientInstalled();
+    if (auto seen = tracker_.Find({row.service, row.address, row.port})) {
+        row.localAddress = seen->localAddress;
+        row.localInterface = InterfaceName(row.localAddress);
+    }
+    return row;
+}
+
+std::vector<ZProductRow> ZProductSearch::Rows(bool details) {
+    // Pointers only under the list's lock: the client checks read the registry, which is no work
+    // to do while the receive thread may wait for the lock. Products are never deleted while the
+    // search exists, so the pointers stay good.
+    std::vector<ZProduct*> products;
+    LProductList* list = core_->GetProductList();
+    list->Lock(LProductList::kLockReason);
+    for (ZProduct* p = list->First(); p != nullptr; p = list->Next()) {
+        products.push_back(p);
+    }
+    list->Unlock(LProductList::kLockReason);
+
+    std::vector<ZProductRow> rows;
+    rows.reserve(products.size());
+    for (ZProduct* p : products) {
+        rows.push_back(RowOf(*p, details));
+    }
+    return rows;
+}
+
+std::optional<ZProductRow> ZProductSearch::FindRow(const ZProductTracker::Key& key) {
+    ZProduct* found = nullptr;
+    LProductList* list = core_->GetProductList();
+    list->Lock(LProductList::kLockReason);
+    for (ZProduct* p = list->First(); p != nullptr && found == nullptr; p = list->Next()) {
+        if (p->GetPort() == key.port && key.service == p->GetServiceName().GetString() &&
+            key.address == p->GetAddressText().GetString()) {
+            found = p;
+        }
+    }
+    list->Unlock(LProductList::kLockReason);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    return RowOf(*found);
+}

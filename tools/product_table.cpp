@@ -1,0 +1,196 @@
+#include "tools/product_table.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <tuple>
+
+#include "catalogue/product.h"
+#include "platform/inet.h"
+
+namespace {
+
+std::string Printable(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return out;
+}
+
+std::string CsvField(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+// Characters on screen: UTF-8 continuation bytes take no column of their own.
+size_t DisplayWidth(const std::string& text) {
+    size_t width = 0;
+    for (unsigned char c : text) {
+        width += (c & 0xC0) == 0x80 ? 0 : 1;
+    }
+    return width;
+}
+
+std::string Text(const ZString& text) {
+    const char* s = text.GetString();
+    return s != nullptr ? s : "";
+}
+
+}  // namespace
+
+ZProductRow ZProductRow::FromProduct(const ZProduct& product) {
+    ZProductRow row;
+    row.name = Text(product.GetName());
+    row.typeModel = Text(product.GetTypeModel());
+    row.version = Text(product.GetVersionText());
+    row.address = Text(product.GetAddressText());
+    row.port = product.GetPort();
+    row.description = Text(product.GetDescription());
+    row.client = Text(product.GetClientName());
+    row.serial = Text(product.GetSerial());
+    row.service = Text(product.GetServiceName());
+    row.kind = product.GetType();
+    row.majorVersion = product.GetMajorVersion();
+    return row;
+}
+
+std::string ZProductRow::AddressAndPort() const {
+    return address + ":" + std::to_string(port);
+}
+
+std::string ZProductRow::LocalText() const {
+    if (localInterface.empty()) {
+        return localAddress;
+    }
+    return localAddress + " (" + localInterface + ")";
+}
+
+void ZProductTable::Sort() {
+    auto key = [](const ZProductRow& r) {
+        return std::make_tuple(zplat::NetToHost32(zplat::InetAddr(r.address.c_str())), r.port,
+                               r.service);
+    };
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [&](const ZProductRow& a, const ZProductRow& b) { return key(a) < key(b); });
+}
+
+void ZProductTable::Print(std::FILE* out) const {
+    switch (format_) {
+        case Format::kText:
+            PrintText(out);
+            break;
+        case Format::kJson:
+            PrintJson(out);
+            break;
+        case Format::kNdjson:
+            PrintNdjson(out);
+            break;
+        case Format::kCsv:
+            PrintCsv(out);
+            break;
+    }
+}
+
+nlohmann::json ZProductTable::RowJson(const ZProductRow& r) {
+    return {{"name", r.name},
+            {"type_model", r.typeModel},
+            {"version", r.version},
+            {"address", r.address},
+            {"port", r.port},
+            {"description", r.description},
+            {"client", r.client},
+            {"installed", r.installed},
+            {"serial", r.serial},
+            {"service", r.service},
+            {"kind", r.kind},
+            {"major_version", r.majorVersion},
+            {"local_address", r.localAddress},
+            {"local_interface", r.localInterface}};
+}
+
+std::string ZProductTable::Dump(const nlohmann::json& value, int indent) {
+    return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string ZProductTable::Quote(const std::string& text) {
+    return Dump(nlohmann::json(text), -1);
+}
+
+std::vector<std::string> ZProductTable::TextHeader() {
+    return {"Device Name", "Type/Model", "Version", "Address",        "Description",
+            "Client",      "Installed",  "Serial",  "Local Interface"};
+}
+
+std::vector<std::string> ZProductTable::TextCells(const ZProductRow& r) {
+    return {Printable(r.name),          Printable(r.typeModel),   Printable(r.version),
+            r.AddressAndPort(),         Printable(r.description), Printable(r.client),
+            r.installed ? "yes" : "no", Printable(r.serial),      Printable(r.LocalText())};
+}
+
+std::string ZProductTable::Align(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<size_t> width;
+    for (const auto& row : rows) {
+        width.resize(std::max(width.size(), row.size()), 0);
+        for (size_t c = 0; c < row.size(); ++c) {
+            width[c] = std::max(width[c], DisplayWidth(row[c]));
+        }
+    }
+    std::string text;
+    for (const auto& row : rows) {
+        std::string line;
+        for (size_t c = 0; c < row.size(); ++c) {
+            line += row[c];
+            if (c + 1 < row.size()) {
+                line += std::string(width[c] - DisplayWidth(row[c]) + 2, ' ');
+            }
+        }
+        text += line + "\n";
+    }
+    return text;
+}
+
+void ZProductTable::PrintText(std::FILE* out) const {
+    std::vector<std::vector<std::string>> cells = {TextHeader()};
+    for (const ZProductRow& r : rows_) {
+        cells.push_back(TextCells(r));
+    }
+    std::fputs(Align(cells).c_str(), out);
+}
+
+void ZProductTable::PrintJson(std::FILE* out) const {
+    nlohmann::json list = nlohmann::json::array();
+    for (const ZProductRow& r : rows_) {
+        list.push_back(RowJson(r));
+    }
+    std::fputs((Dump(list, 2) + "\n").c_str(), out);
+}
+
+void ZProductTable::PrintNdjson(std::FILE* out) const {
+    for (const ZProductRow& r : rows_) {
+        std::fputs((Dump(RowJson(r), -1) + "\n").c_str(), out);
+    }
+}
+
+void ZProductTable::PrintCsv(std::FILE* out) const {
+    std::fputs(
+        "name,type_model,version,address,port,description,client,installed,serial,service,"
+        "local_address,local_interface\n",
+        out);
+    for (const ZProductRow& r : rows_) {
+        const std::string line = CsvField(r.name) + "," + CsvField(r.typeModel) + "," +
+                                 CsvField(r.version) + "," + r.address + "," +
+                                 std::to_string(r.port) + "," + CsvField(r.description) + "," +
+                                 CsvField(r.client) + "," + (r.installed ? "yes" : "no") + "," +
+                                 CsvField(r.serial) + "," + CsvField(r.service) + "," +
+                                 r.localAddress + "," + CsvField(r.localInterface) + "\n";
+        std::fputs(line.c_str(), out);
+    }
+}
