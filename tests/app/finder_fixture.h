@@ -76,7 +76,7 @@ inline int InkLeft(const QImage& image, const QRect& rect, TColor background) {
     return -1;
 }
 
-struct DeviceSpec {
+struct DeviceAnswer {
     std::string service = "zelvane.vxp2";
     std::string name = "Unit";
     std::string address = "10.0.0.1";
@@ -152,12 +152,12 @@ protected:
     }
 
     // A device answers for the first time; the window hears of it through its event queue.
-    void Answer(const DeviceSpec& spec, bool deliver = true) {
-        FakeNetworkDevice device(spec.service, spec.address, spec.port);
-        device.name = spec.name;
-        device.model = spec.model;
-        device.version = spec.version;
-        device.info = spec.info;
+    void Answer(const DeviceAnswer& answer, bool deliver = true) {
+        FakeNetworkDevice device(answer.service, answer.address, answer.port);
+        device.name = answer.name;
+        device.model = answer.model;
+        device.version = answer.version;
+        device.info = answer.info;
         std::vector<INDDUserAgentHandler*> handlers;
         {
             std::lock_guard<std::mutex> lock(log_.mutex);
@@ -173,10 +173,10 @@ protected:
     // n devices "Unit 0" ... at 10.0.0.1 ... (all web-page kinds, which can always connect).
     void AnswerMany(int n) {
         for (int i = 0; i < n; ++i) {
-            DeviceSpec spec;
-            spec.name = "Unit " + std::to_string(i);
-            spec.address = "10.0.0." + std::to_string(i + 1);
-            Answer(spec, false);
+            DeviceAnswer answer;
+            answer.name = "Unit " + std::to_string(i);
+            answer.address = "10.0.0." + std::to_string(i + 1);
+            Answer(answer, false);
         }
         QCoreApplication::processEvents();
     }

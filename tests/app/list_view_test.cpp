@@ -126,11 +126,11 @@ TEST_F(ListViewTest, SelectingPaintsTheRowOrangeWithBlackTextAndRestoresThePrevi
 
 TEST_F(ListViewTest, CellsStartAtTheColumnEdgesWithTheKindIconLeftOfTheName) {
     Open(100);
-    DeviceSpec spec;
-    spec.service = "zelvane.conductor6";
-    spec.name = "Stage";
-    spec.model = "cndsolo";
-    Answer(spec);
+    DeviceAnswer answer;
+    answer.service = "zelvane.conductor6";
+    answer.name = "Stage";
+    answer.model = "cndsolo";
+    Answer(answer);
     const QImage list = Shot(window_->PBUnits);
     // Edges: sections 180, 180, 100, 140 wide from x 0.
     const int edges[] = {-1, 179, 359, 459, 599};
@@ -253,15 +253,15 @@ QImage ExpectedDetails(QSize size, const QString& l1, const QString& l2, const Q
 TEST_F(ListViewTest, DetailsShowNameClientAndSerial) {
     struct Case {
         const char* name;
-        DeviceSpec spec;
+        DeviceAnswer answer;
         QString client;
         QString serial;
         bool connect;
     };
-    DeviceSpec web;
+    DeviceAnswer web;
     web.name = "Projector";
     web.info = "<data><systemconfig><entry serial=\"VX-0042\"/></systemconfig></data>";
-    DeviceSpec conductor;
+    DeviceAnswer conductor;
     conductor.service = "zelvane.conductor5";
     conductor.name = "Booth";
     const Case cases[] = {
@@ -273,12 +273,12 @@ TEST_F(ListViewTest, DetailsShowNameClientAndSerial) {
         SCOPED_TRACE(c.name);
         Open();
         store_.SetContent(window_->GetSettingsPath(), "");
-        Answer(c.spec);
+        Answer(c.answer);
         ClickRow(0);
         EXPECT_EQ(window_->BConnect->GetEnabled(), c.connect);
         QImage info = Shot(window_->PBInfos);
         const QImage expected = ExpectedDetails(
-            info.size(), QString::fromStdString(c.spec.name) + ":", c.client, c.serial);
+            info.size(), QString::fromStdString(c.answer.name) + ":", c.client, c.serial);
         // Compare everywhere but under the Connect button.
         const QRect button = window_->BConnect->geometry().translated(0, -1);
         int differing = 0;
@@ -302,10 +302,10 @@ TEST_F(ListViewTest, NotInstalledClientDisablesConnectAndDoubleClickDoesNothing)
     const std::pair<const char*, const char*> devices[] = {{"zelvane.conductor5", "10.0.2.1"},
                                                            {"zelvane.cuedeck7", "10.0.2.2"}};
     for (const auto& [service, address] : devices) {
-        DeviceSpec spec;
-        spec.service = service;
-        spec.address = address;
-        Answer(spec);
+        DeviceAnswer answer;
+        answer.service = service;
+        answer.address = address;
+        Answer(answer);
     }
     for (int row = 0; row < 2; ++row) {
         SCOPED_TRACE(row);
@@ -325,9 +325,9 @@ TEST_F(ListViewTest, NotInstalledClientDisablesConnectAndDoubleClickDoesNothing)
 
 TEST_F(ListViewTest, ConnectLaunchesUnderTheHourglassAndDoubleClickDoesTheSame) {
     Open();
-    DeviceSpec spec;
-    spec.address = "10.0.0.7";
-    Answer(spec);
+    DeviceAnswer answer;
+    answer.address = "10.0.0.7";
+    Answer(answer);
     ClickRow(0);
     ASSERT_TRUE(window_->BConnect->GetEnabled());
     QTest::mouseClick(window_->BConnect, Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
@@ -349,7 +349,7 @@ TEST_F(ListViewTest, CloseOnConnectClosesAfterALaunchThatFails) {
         log_.calls.clear();
         opened_.clear();
         Open();
-        Answer(DeviceSpec{});
+        Answer(DeviceAnswer{});
         ClickRow(0);
         QTest::mouseClick(window_->BConnect, Qt::LeftButton, Qt::NoModifier, QPoint(30, 10));
         QCoreApplication::processEvents();
@@ -362,12 +362,12 @@ TEST_F(ListViewTest, CloseOnConnectClosesAfterALaunchThatFails) {
 
 TEST_F(ListViewTest, LongTextsFromTheNetworkAreCutAt127Bytes) {
     Open();
-    DeviceSpec spec;
-    spec.name = std::string(300, 'N');
-    spec.model = std::string(1000, 'M');
-    spec.version = std::string(5000, 'V');
-    spec.address = "10.0.0.9";
-    Answer(spec);
+    DeviceAnswer answer;
+    answer.name = std::string(300, 'N');
+    answer.model = std::string(1000, 'M');
+    answer.version = std::string(5000, 'V');
+    answer.address = "10.0.0.9";
+    Answer(answer);
     ClickRow(0);
     // Painted like any other row (the sanitizer builds watch the buffers).
     const QImage list = Shot(window_->PBUnits);

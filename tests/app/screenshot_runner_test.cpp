@@ -28,7 +28,7 @@ TEST_F(ScreenshotRunnerTest, WaitsForTheProductsSelectsTheRowAndWritesThreePictu
     QTest::qWait(300);
     EXPECT_TRUE(window_->isVisible());  // five of six: still waiting
     EXPECT_FALSE(QFile::exists(options.mainFile));
-    DeviceSpec sixth;
+    DeviceAnswer sixth;
     sixth.name = "Unit 5";
     sixth.address = "10.0.0.99";
     Answer(sixth);

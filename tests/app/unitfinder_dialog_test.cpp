@@ -35,7 +35,7 @@ TEST_F(UnitFinderDialogTest, CreateStartsTheCoreAndShowAddsTheVersionAndIcons) {
     EXPECT_TRUE(window_->LUnitListTitle->text().isEmpty());
     ASSERT_NE(window_->GetHeader(), nullptr);
     EXPECT_EQ(window_->GetHeader()->SectionCount(), 5);
-    Answer(DeviceSpec{});
+    Answer(DeviceAnswer{});
     ASSERT_NE(window_->GetCore()->GetProductList()->First(), nullptr);
     EXPECT_EQ(window_->GetCore()->GetProductList()->First()->GetIcon(), nullptr);
 
@@ -82,9 +82,9 @@ TEST_F(UnitFinderDialogTest, ProductNewsTravelAsEvent1025AndAreHandledOnTheUiThr
     // Ten answers on another thread: nothing on screen changes until the window's queue runs.
     std::thread network([this] {
         for (int i = 0; i < 10; ++i) {
-            DeviceSpec spec;
-            spec.address = "10.0.1." + std::to_string(i + 1);
-            Answer(spec, false);
+            DeviceAnswer answer;
+            answer.address = "10.0.1." + std::to_string(i + 1);
+            Answer(answer, false);
         }
     });
     network.join();
