@@ -30,6 +30,10 @@
 // waits outside every lock. Stop wakes every waiting Locate at once; each Locate owns its
 // pending record, so a Locate that wakes after Stop still finds its record valid.
 //
+// Stored devices stay in their list in the order they first answered; an index beside the list
+// (same lock) finds the stored copy of an answering device without walking the list, in
+// constant time however many devices are stored.
+//
 // Ownership: the agent owns its engine and its stored devices; each Locate owns its pending
 // record (the pending list only points at it, and Stop only takes it out); handlers are not owned.
 // A device handed out by Locate, GetFirstDevice or GetNextDevice is the stored copy: valid until

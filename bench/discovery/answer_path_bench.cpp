@@ -13,6 +13,7 @@
 #include "ndd/ndd_user_agent.h"
 #include "ndd/network_device.h"
 #include "ndd/network_device_detection.h"
+#include "ndd/network_device_index.h"
 #include "net/ip_address.h"
 
 namespace {
@@ -99,6 +100,30 @@ void BM_AnswerOfANewDevice(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_AnswerOfANewDevice);
+
+// The agent's lookup alone: one answer record looked up among N stored devices.
+void BM_IndexFind(benchmark::State& state) {
+    const uint32_t stored = static_cast<uint32_t>(state.range(0));
+    const uint32_t mask = ParseDottedAddress("255.255.0.0");
+    std::vector<std::unique_ptr<ZNetworkDevice>> devices;
+    std::vector<std::unique_ptr<ZNetworkDevice>> answers;
+    ZNetworkDeviceIndex index;
+    for (uint32_t i = 0; i < stored; ++i) {
+        for (auto* list : {&devices, &answers}) {
+            list->push_back(std::make_unique<ZNetworkDevice>("zelvane.cuedeck", 4300, 0, "Sim",
+                                                             "Cuedeck", "1.0.0", "<data/>", ""));
+            list->back()->AddAddress(AddressOf(i), mask, 1);
+        }
+        index.Add(devices.back().get());
+    }
+    size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(index.Find(answers[next].get()));
+        next = next + 1 == answers.size() ? 0 : next + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IndexFind)->Arg(100)->Arg(10000);
 
 // The engine's deletion of one cycle's answer records: two per device, built as the engine
 // builds them.
