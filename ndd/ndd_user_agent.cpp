@@ -59,7 +59,7 @@ ZNDDUserAgent::~ZNDDUserAgent() {
     engine_.reset();  // ends the receive thread: nothing calls in any more
     {
         ListLock<ZNetworkDevice> lock(devices_);
-        devices_.DeleteAll();
+        DeleteStored();
     }
     // Stop took every pending record out of the list; their Locates delete them.
     {
@@ -73,23 +73,9 @@ ZNDDUserAgent::~ZNDDUserAgent() {
 // ---------------------------------------------------------------------------------------------
 // Engine callbacks (the receive thread, engine lock held)
 
-ZNetworkDevice* ZNDDUserAgent::FindStored(INetworkDevice* answer) {
-    IIPAddress* address = answer->GetAddress(0);
-    if (address == nullptr) {
-        return nullptr;
-    }
-    // An iterator of its own: the list's cursor belongs to GetFirstDevice and GetNextDevice.
-    ZIDoubleListIterator<ZNetworkDevice> walk(&devices_);
-    for (ZNetworkDevice* stored = walk.First(); stored != nullptr; stored = walk.Next()) {
-        IIPAddress* storedAddress = stored->GetAddress(0);
-        if (storedAddress != nullptr && stored->GetPort() == answer->GetPort() &&
-            std::strcmp(storedAddress->GetAddressText(), address->GetAddressText()) == 0 &&
-            std::strcmp(storedAddress->GetMaskText(), address->GetMaskText()) == 0 &&
-            std::strcmp(stored->GetServiceName(), answer->GetServiceName()) == 0) {
-            return stored;
-        }
-    }
-    return nullptr;
+void ZNDDUserAgent::DeleteStored() {
+    index_.Clear();
+    devices_.DeleteAll();
 }
 
 int ZNDDUserAgent::OnDeviceAnswer(INetworkDevice* device, INetworkDeviceDetection* source) {
@@ -97,45 +83,59 @@ int ZNDDUserAgent::OnDeviceAnswer(INetworkDevice* device, INetworkDeviceDetectio
         return 1;
     }
     IIPAddress* address = device->GetAddress(0);
-    const uint32_t numericAddress = address != nullptr ? address->GetAddress() : 0;
-    const uint32_t mask = address != nullptr ? address->GetMask() : 0;
-    const uint32_t index = address != nullptr ? static_cast<uint32_t>(address->GetIndex()) : 0;
     IIPAddress* local = device->GetLocalAddress();
+    // The numeric forms are parsed from the texts, so they are read only where they are needed:
+    // for a new stored device and for pending lookups.
+    auto numericAddress = [address] { return address != nullptr ? address->GetAddress() : 0; };
 
     {
         ListLock<ZNetworkDevice> devices(devices_);
-        ZNetworkDevice* stored = FindStored(device);
+        ZNetworkDevice* stored = index_.Find(device);
         if (stored != nullptr) {
-            stored->SetLocalAddress(local->GetAddress(), local->GetMask());
+            // Setting the same local address again would only format the same texts anew.
+            IIPAddress* storedLocal = stored->GetLocalAddress();
+            if (std::strcmp(storedLocal->GetAddressText(), local->GetAddressText()) != 0 ||
+                std::strcmp(storedLocal->GetMaskText(), local->GetMaskText()) != 0) {
+                stored->SetLocalAddress(local->GetAddress(), local->GetMask());
+            }
         } else {
+            const uint32_t mask = address != nullptr ? address->GetMask() : 0;
+            const uint32_t index =
+                address != nullptr ? static_cast<uint32_t>(address->GetIndex()) : 0;
             stored = new ZNetworkDevice(device->GetServiceName(), device->GetPort(),
                                         device->GetAuxValue(), device->GetDeviceName(),
                                         device->GetModel(), device->GetVersion(), device->GetInfo(),
                                         device->GetExtraText());
             stored->SetUserData(device->GetUserData());
-            stored->AddAddress(numericAddress, mask, index);
+            stored->AddAddress(numericAddress(), mask, index);
             stored->SetLocalAddress(local->GetAddress(), local->GetMask());
             devices_.AddTail(stored);
+            // Every stored copy has an address 0, even of an answer without one (0.0.0.0);
+            // of several copies of one identity the index keeps the oldest, as a walk finds it.
+            index_.Add(stored);
         }
 
         // Completed while the stored copy is certainly alive: a ClearDevices on another thread
         // waits for the device lock.
         ListLock<ZNDDReturnData> pending(pending_);
-        ZIDoubleListIterator<ZNDDReturnData> walk(&pending_);
-        for (ZNDDReturnData* record = walk.First(); record != nullptr; record = walk.Next()) {
-            // A lookup without a target looks for no one device; only Stop ends its waits.
-            if (IsEmpty(record->GetTarget()) ||
-                !source->MatchServiceName(record->GetServiceType(), device->GetServiceName()) ||
-                numericAddress != ParseDottedAddress(record->GetTarget())) {
-                continue;
+        if (pending_.GetCount() > 0) {
+            const uint32_t answerAddress = numericAddress();
+            ZIDoubleListIterator<ZNDDReturnData> walk(&pending_);
+            for (ZNDDReturnData* record = walk.First(); record != nullptr; record = walk.Next()) {
+                // A lookup without a target looks for no one device; only Stop ends its waits.
+                if (IsEmpty(record->GetTarget()) ||
+                    !source->MatchServiceName(record->GetServiceType(), device->GetServiceName()) ||
+                    answerAddress != ParseDottedAddress(record->GetTarget())) {
+                    continue;
+                }
+                const uint16_t portFilter = static_cast<uint16_t>(record->GetPortFilter());
+                if (portFilter != 0 && portFilter != device->GetPort()) {
+                    continue;
+                }
+                record->SetResult(ZNDDProtocolProcessor::kNoError);
+                record->SetDevice(stored);
+                record->Signal();
             }
-            const uint16_t portFilter = static_cast<uint16_t>(record->GetPortFilter());
-            if (portFilter != 0 && portFilter != device->GetPort()) {
-                continue;
-            }
-            record->SetResult(ZNDDProtocolProcessor::kNoError);
-            record->SetDevice(stored);
-            record->Signal();
         }
     }
 
@@ -221,7 +221,7 @@ void ZNDDUserAgent::SetServiceType(const char* pattern) {
     std::lock_guard<zplat::CriticalSection> agent(agentLock_);
     if (serviceType_[0] != '\0') {
         ListLock<ZNetworkDevice> lock(devices_);
-        devices_.DeleteAll();
+        DeleteStored();
     }
     CopyBounded(serviceType_, sizeof serviceType_, pattern);
 }
@@ -416,7 +416,7 @@ INetworkDevice* ZNDDUserAgent::GetNextDevice() {
 
 void ZNDDUserAgent::ClearDevices() {
     ListLock<ZNetworkDevice> lock(devices_);
-    devices_.DeleteAll();
+    DeleteStored();
 }
 
 uint32_t ZNDDUserAgent::GetInterfaceCount() {

@@ -30,6 +30,10 @@
 // waits outside every lock. Stop wakes every waiting Locate at once; each Locate owns its
 // pending record, so a Locate that wakes after Stop still finds its record valid.
 //
+// Stored devices stay in their list in the order they first answered; an index beside the list
+// (same lock) finds the stored copy of an answering device without walking the list, in
+// constant time however many devices are stored.
+//
 // Ownership: the agent owns its engine and its stored devices; each Locate owns its pending
 // record (the pending list only points at it, and Stop only takes it out); handlers are not owned.
 // A device handed out by Locate, GetFirstDevice or GetNextDevice is the stored copy: valid until
@@ -45,6 +49,7 @@
 #include "ndd/ndd_user_agent_interface.h"
 #include "ndd/network_device.h"
 #include "ndd/network_device_detection_handler.h"
+#include "ndd/network_device_index.h"
 #include "platform/critical_section.h"
 
 class ZNetworkDeviceDetection;
@@ -97,8 +102,8 @@ public:
     bool IsStarted() const { return started_.load(); }
 
 private:
-    // The stored device that matches an answer, or null; device list lock held.
-    ZNetworkDevice* FindStored(INetworkDevice* answer);
+    // Deletes every stored device and empties the index; device list lock held.
+    void DeleteStored();
     bool IsPending(ZNDDReturnData* record);
     void EndLookup(ZNDDReturnData* record);
 
@@ -112,6 +117,9 @@ private:
     char serviceType_[kServiceTypeSize] = {};
     uint16_t retryCount_ = 1;
     LNetworkDeviceList devices_;  // owned elements, its own lock
+    // The devices of devices_ by the identity answers are matched on, so an answer finds its
+    // stored copy without a walk; changed only together with devices_, under its lock.
+    ZNetworkDeviceIndex index_;
     LNDDReturnDataList pending_;  // one record per running Locate, owned by that Locate
     LNDDHandlerList handlers_;    // not owned
 };

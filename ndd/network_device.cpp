@@ -34,15 +34,15 @@ uint32_t ZNetworkDevice::GetAddressCount() {
 }
 
 IIPAddress* ZNetworkDevice::GetAddress(uint32_t index) {
-    return index < addressCount_ ? &addresses_[index] : nullptr;
+    return index < addressCount_ ? addresses_[index].get() : nullptr;
 }
 
 IIPAddress* ZNetworkDevice::FindAddress(const char* text) {
     if (text == nullptr)
         return nullptr;
     for (uint32_t i = 0; i < addressCount_; ++i) {
-        if (std::strcmp(addresses_[i].GetAddressText(), text) == 0)
-            return &addresses_[i];
+        if (std::strcmp(addresses_[i]->GetAddressText(), text) == 0)
+            return addresses_[i].get();
     }
     return nullptr;
 }
@@ -54,8 +54,8 @@ IIPAddress* ZNetworkDevice::FindAddress(uint32_t address) {
 IIPAddress* ZNetworkDevice::FindAddressInSubnet(uint32_t address, uint32_t mask) {
     const uint32_t broadcast = BroadcastOf(address, mask);
     for (uint32_t i = 0; i < addressCount_; ++i) {
-        if (addresses_[i].GetBroadcast() == broadcast)
-            return &addresses_[i];
+        if (addresses_[i]->GetBroadcast() == broadcast)
+            return addresses_[i].get();
     }
     return nullptr;
 }
@@ -98,7 +98,8 @@ void ZNetworkDevice::SetUserData(uint32_t userData) {
 bool ZNetworkDevice::AddAddress(uint32_t address, uint32_t mask, uint32_t index) {
     if (addressCount_ >= kMaxAddresses)
         return false;
-    ZIPAddress& entry = addresses_[addressCount_++];
+    addresses_[addressCount_] = std::make_unique<ZIPAddress>();
+    ZIPAddress& entry = *addresses_[addressCount_++];
     entry.SetNumeric(address, mask, 0);
     entry.SetIndex(static_cast<int32_t>(index));
     return true;

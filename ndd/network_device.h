@@ -65,7 +65,9 @@ private:
     static Text Copy(const char* text);
     static const char* Read(const Text& text) { return text ? text.get() : ""; }
 
-    ZIPAddress addresses_[kMaxAddresses];
+    // Made as they are added: an answer's record holds one address, and a record is built for
+    // every answer that arrives, thousands per second in a large installation.
+    std::unique_ptr<ZIPAddress> addresses_[kMaxAddresses];
     uint32_t addressCount_ = 0;
     ZIPAddress localAddress_;
     uint32_t userData_ = 0;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,73 @@ TEST_F(NDDUserAgentTest, RepeatedAnswerRefreshesOnlyTheLocalAddress) {
     EXPECT_STREQ(stored->GetDeviceName(), "Booth 2");
     EXPECT_STREQ(stored->GetLocalAddress()->GetAddressText(), "10.1.0.5");
     EXPECT_STREQ(stored->GetLocalAddress()->GetMaskText(), "255.255.0.0");
+}
+
+TEST_F(NDDUserAgentTest, ManyDevicesAreStoredOnceInTheOrderTheyFirstAnswered) {
+    constexpr uint32_t kCount = 3000;
+    auto numbered = [](uint32_t i, uint32_t local) {
+        return MakeAnswer(
+            "zelvane.cuedeck",
+            Address(10, 200, static_cast<uint8_t>(i / 250), static_cast<uint8_t>(i % 250 + 1)),
+            Address(255, 255, 0, 0), 4300, local);
+    };
+    for (uint32_t i = 0; i < kCount; ++i) {
+        auto answer = numbered(i, Address(10, 0, 0, 5));
+        Deliver(answer.get());
+    }
+    // Every device answers again, newest first and through another interface.
+    for (uint32_t i = kCount; i-- > 0;) {
+        auto answer = numbered(i, Address(10, 0, 0, 6));
+        Deliver(answer.get());
+    }
+    ASSERT_EQ(agent_.GetDeviceCount(), static_cast<int>(kCount));
+    uint32_t i = 0;
+    for (INetworkDevice* d = agent_.GetFirstDevice(); d != nullptr; d = agent_.GetNextDevice()) {
+        auto expected = numbered(i, 0);
+        ASSERT_STREQ(d->GetAddress(0)->GetAddressText(), expected->GetAddress(0)->GetAddressText());
+        ASSERT_STREQ(d->GetLocalAddress()->GetAddressText(), "10.0.0.6") << i;
+        ++i;
+    }
+    EXPECT_EQ(i, kCount);
+}
+
+TEST_F(NDDUserAgentTest, EmptiedListStoresDevicesAnew) {
+    auto answer = MakeAnswer("zelvane.zth2", Address(10, 0, 0, 9), Address(255, 0, 0, 0), 1);
+    // Each way of emptying the list forgets the devices entirely: the next answer of the same
+    // device is stored as a new copy (a forgotten copy found again would be a deleted one).
+    agent_.SetServiceType("zelvane.*");
+    struct Way {
+        const char* what;
+        std::function<void()> empty;
+    } ways[] = {
+        {"ClearDevices", [this] { agent_.ClearDevices(); }},
+        {"another service type", [this] { agent_.SetServiceType("zelvane.zth*"); }},
+    };
+    for (const Way& w : ways) {
+        SCOPED_TRACE(w.what);
+        Deliver(answer.get());
+        w.empty();
+        ASSERT_EQ(agent_.GetDeviceCount(), 0);
+        Deliver(answer.get());
+        Deliver(answer.get());
+        EXPECT_EQ(agent_.GetDeviceCount(), 1);
+        agent_.ClearDevices();
+    }
+}
+
+TEST_F(NDDUserAgentTest, AnswerWithoutAddressIsStoredAsAddressZero) {
+    ZNetworkDevice bare("zelvane.zth2", 1, 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+    Deliver(&bare);
+    Deliver(&bare);  // no address: it matches nothing, so it is stored again
+    EXPECT_EQ(agent_.GetDeviceCount(), 2);
+    INetworkDevice* first = agent_.GetFirstDevice();
+    EXPECT_STREQ(first->GetAddress(0)->GetAddressText(), "0.0.0.0");
+    EXPECT_STREQ(first->GetAddress(0)->GetMaskText(), "0.0.0.0");
+    // An answer that does carry 0.0.0.0/0.0.0.0 matches the oldest such copy.
+    auto zero = MakeAnswer("zelvane.zth2", 0, 0, 1, Address(10, 0, 0, 7));
+    Deliver(zero.get());
+    EXPECT_EQ(agent_.GetDeviceCount(), 2);
+    EXPECT_STREQ(first->GetLocalAddress()->GetAddressText(), "10.0.0.7");
 }
 
 TEST_F(NDDUserAgentTest, HandlersGetTheEnginesRecordOncePerAnswer) {

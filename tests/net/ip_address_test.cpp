@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -56,6 +57,16 @@ TEST(DottedAddressTest, FormatsOctetsInMemoryOrder) {
     EXPECT_STREQ(FormatDottedAddress(Octets(192, 168, 1, 20)), "192.168.1.20");
     EXPECT_STREQ(FormatDottedAddress(0xFFFFFFFFu), "255.255.255.255");
     EXPECT_STREQ(FormatDottedAddress(0), "0.0.0.0");
+    // Every octet value in every position, one, two and three digits, against the decimal text.
+    for (int v = 0; v < 256; ++v) {
+        const uint8_t o = static_cast<uint8_t>(v);
+        const std::string d = std::to_string(v);
+        SCOPED_TRACE(v);
+        EXPECT_EQ(FormatDottedAddress(Octets(o, 1, 20, 255)), d + ".1.20.255");
+        EXPECT_EQ(FormatDottedAddress(Octets(7, o, 0, 99)), "7." + d + ".0.99");
+        EXPECT_EQ(FormatDottedAddress(Octets(100, 10, o, 0)), "100.10." + d + ".0");
+        EXPECT_EQ(FormatDottedAddress(Octets(0, 255, 9, o)), "0.255.9." + d);
+    }
 }
 
 TEST(DottedAddressTest, BroadcastOfNetworkOrderValues) {
