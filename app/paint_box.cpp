@@ -1,6 +1,7 @@
 #include "app/paint_box.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include "controls/canvas.h"
 
@@ -31,5 +32,20 @@ void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
     if (onDblClick_) {
         onDblClick_();
+    }
+}
+
+void TPaintBox::wheelEvent(QWheelEvent* event) {
+    if (!onWheel_) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    constexpr int kNotch = 120;
+    wheelRest_ += event->angleDelta().y();
+    const int notches = wheelRest_ / kNotch;
+    wheelRest_ -= notches * kNotch;
+    if (notches != 0) {
+        onWheel_(notches);
     }
 }

@@ -7,6 +7,7 @@
 //   box->SetOnPaint([this] { HandlePaint(); });
 //   void HandlePaint() { if (ZCanvas* c = box->GetCanvas()) c->FillRect(box->rect()); }
 //   box->SetOnMouseDown([this](Qt::MouseButton, int x, int y) { HandleMouseDown(y); });
+//   box->SetOnWheel([this](int notches) { ScrollBy(-3 * notches); });  // positive: away from user
 //
 // The owner paints every pixel (the widget is opaque and its background is not erased).
 // Ownership: a QWidget child of its parent; the handlers are copied and called on the UI thread.
@@ -24,12 +25,16 @@ public:
     using PaintHandler = std::function<void()>;
     using MouseHandler = std::function<void(Qt::MouseButton button, int x, int y)>;
     using ClickHandler = std::function<void()>;
+    // Whole wheel notches (120 eighths of a degree each); positive when turned away from the user.
+    using WheelHandler = std::function<void(int notches)>;
 
     TPaintBox(QWidget* parent, const QString& name);
 
     void SetOnPaint(PaintHandler handler) { onPaint_ = std::move(handler); }
     void SetOnMouseDown(MouseHandler handler) { onMouseDown_ = std::move(handler); }
     void SetOnDblClick(ClickHandler handler) { onDblClick_ = std::move(handler); }
+    // Without a handler the wheel event goes on to the parent, as Qt does by default.
+    void SetOnWheel(WheelHandler handler) { onWheel_ = std::move(handler); }
 
     // The canvas of the paint event under way; null outside one.
     ZCanvas* GetCanvas() const { return canvas_; }
@@ -38,10 +43,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     PaintHandler onPaint_;
     MouseHandler onMouseDown_;
     ClickHandler onDblClick_;
+    WheelHandler onWheel_;
+    int wheelRest_ = 0;  // eighths of a degree short of a whole notch (fine-grained wheels, pads)
     ZCanvas* canvas_ = nullptr;
 };

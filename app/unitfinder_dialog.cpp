@@ -171,6 +171,7 @@ void TUnitFinderDialog::CreateControls() {
     PBUnits->SetOnPaint([this] { HandlePaint(); });
     PBUnits->SetOnMouseDown([this](Qt::MouseButton, int, int y) { HandleMouseDown(y); });
     PBUnits->SetOnDblClick([this] { HandleDblClk(); });
+    PBUnits->SetOnWheel([this](int notches) { HandleWheel(notches); });
     VScrollBar = new QScrollBar(Qt::Vertical, UnitPanel);
     VScrollBar->setObjectName(QStringLiteral("VScrollBar"));
     VScrollBar->hide();
@@ -431,6 +432,15 @@ void TUnitFinderDialog::HandlePaint() {
 
 void TUnitFinderDialog::HandleScroll() {
     PaintList();
+}
+
+// Three rows per wheel notch; the scroll bar keeps the value in range and repaints the list.
+void TUnitFinderDialog::HandleWheel(int notches) {
+    if (VScrollBar->isHidden()) {
+        return;
+    }
+    constexpr int kRowsPerNotch = 3;
+    VScrollBar->setValue(VScrollBar->value() - notches * kRowsPerNotch);
 }
 
 void TUnitFinderDialog::HandleMouseDown(int y) {

@@ -108,6 +108,7 @@ public:
     void RefreshList();
     void HandlePaint();
     void HandleScroll();
+    void HandleWheel(int notches);
     void HandleMouseDown(int y);
     void HandleDblClk();
     void PBInfosPaint();

@@ -132,10 +132,31 @@ bool ReadTimekeeperLocation(ZString* location) {
     return false;
 }
 
-// The executable of a DefaultIcon value "path,index": the text before the first comma.
+// The executable of a DefaultIcon value "path,index": the text before the comma that starts the
+// icon index (optional sign, then digits, to the end). The last comma is the one looked at, so a
+// folder with a comma in its name stays part of the path; a value without an index is all path.
 ZString ExecutableOfIcon(const ZString& value) {
-    int comma = value.FindChar(',', false);
-    return comma < 0 ? value : value.SubString(0, comma);
+    const int comma = value.FindChar(',', true);
+    if (comma < 0) {
+        return value;
+    }
+    const char* index = value.GetString() + comma + 1;
+    while (*index == ' ') {
+        ++index;
+    }
+    if (*index == '-' || *index == '+') {
+        ++index;
+    }
+    if (*index < '0' || *index > '9') {
+        return value;
+    }
+    while (*index >= '0' && *index <= '9') {
+        ++index;
+    }
+    while (*index == ' ') {
+        ++index;
+    }
+    return *index == '\0' ? value.SubString(0, comma) : value;
 }
 
 // Starts the executable text as the whole command line, without waiting for it.

@@ -5,6 +5,7 @@
 
 #include "platform/reg_file.h"
 #include "platform/system_registry.h"
+#include "platform/wine_prefix.h"
 
 struct zplat::RegKey {
     uintptr_t root = 0;
@@ -85,15 +86,6 @@ void AddMountLocked(uintptr_t root, std::string_view path,
         }
     }
     g_table.mounts.push_back({root, std::move(prefix), std::move(backend)});
-}
-
-std::string WinePrefix() {
-    const char* prefix = std::getenv("WINEPREFIX");
-    if (prefix != nullptr && *prefix != '\0') {
-        return prefix;
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.wine";
 }
 
 void MountDefaultsLocked() {

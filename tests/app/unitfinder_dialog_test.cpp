@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <thread>
 
@@ -95,6 +96,32 @@ TEST_F(UnitFinderDialogTest, ProductNewsTravelAsEvent1025AndAreHandledOnTheUiThr
     EXPECT_FALSE(window_->VScrollBar->isHidden());
     EXPECT_EQ(window_->VScrollBar->maximum(), 5);
     window_->removeEventFilter(&spy);
+}
+
+TEST_F(UnitFinderDialogTest, WheelScrollsTheListThreeRowsPerNotch) {
+    Open(100);
+    auto wheel = [this](int eighths) {
+        const QPointF at(10, 10);
+        QWheelEvent event(at, window_->PBUnits->mapToGlobal(at), QPoint(), QPoint(0, eighths),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(window_->PBUnits, &event);
+    };
+    wheel(-120);  // nothing to scroll yet
+    EXPECT_EQ(window_->VScrollBar->value(), 0);
+    for (int i = 0; i < 10; ++i) {
+        DeviceAnswer answer;
+        answer.address = "10.0.1." + std::to_string(i + 1);
+        Answer(answer);
+    }
+    ASSERT_EQ(window_->VScrollBar->maximum(), 5);
+    wheel(-120);
+    EXPECT_EQ(window_->VScrollBar->value(), 3);
+    wheel(-60);  // half a notch waits for the other half
+    EXPECT_EQ(window_->VScrollBar->value(), 3);
+    wheel(-60);
+    EXPECT_EQ(window_->VScrollBar->value(), 5);  // held at the end
+    wheel(120 * 4);
+    EXPECT_EQ(window_->VScrollBar->value(), 0);
 }
 
 TEST_F(UnitFinderDialogTest, StartFailureLeavesAnEmptyWorkingWindow) {

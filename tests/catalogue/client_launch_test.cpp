@@ -159,10 +159,16 @@ TEST_F(ClientLaunchTest, CuedeckEditorKeyDependsOnTheMajorVersion) {
 TEST_F(ClientLaunchTest, DefaultIconStartsThePathBeforeTheComma) {
     std::string withIndex = Client("Conductor 6/run conductor", "with-index");
     std::string whole = Client("Editor/editor", "whole");
+    std::string commaFolder = Client("Show, Main/editor", "comma-folder");
+    std::string commaNoIndex = Client("Show, Spare/editor", "comma-no-index");
     classes_->SetValue("ZelvaneConductor6.Application\\DefaultIcon", "",
                        zplat::RegValue::Sz(withIndex + ",0"));
     classes_->SetValue("ZelvaneCuedeckEditor2.Application\\DefaultIcon", "",
                        zplat::RegValue::Sz(whole));
+    classes_->SetValue("ZelvaneCuedeckEditor.Application\\DefaultIcon", "",
+                       zplat::RegValue::Sz(commaFolder + ",-101"));
+    classes_->SetValue("ZelvaneCuedeckEditor3.Application\\DefaultIcon", "",
+                       zplat::RegValue::Sz(commaNoIndex));
 
     EXPECT_TRUE(Product("zelvane.conductor6")->LaunchClient());
     auto ran = Ran("with-index");
@@ -171,6 +177,14 @@ TEST_F(ClientLaunchTest, DefaultIconStartsThePathBeforeTheComma) {
 
     EXPECT_TRUE(Product("zelvane.cuedeck2")->LaunchClient());
     EXPECT_TRUE(Ran("whole").has_value());
+
+    // A comma inside the path is not the one before the icon index.
+    EXPECT_TRUE(Product("zelvane.cuedeck")->LaunchClient());
+    EXPECT_TRUE(Ran("comma-folder").has_value());
+    EXPECT_TRUE(Product("zelvane.cuedeck",
+                        "<data><systemconfig><entry masterversion=\"3\"/></systemconfig></data>")
+                    ->LaunchClient());
+    EXPECT_TRUE(Ran("comma-no-index").has_value());
 }
 
 TEST_F(ClientLaunchTest, LaunchFailures) {
