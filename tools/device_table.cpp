@@ -1,34 +1,12 @@
 #include "tools/device_table.h"
 
-#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "ndd/network_device_interface.h"
+#include "tools/table_text.h"
 
-namespace {
-
-std::string Printable(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            c = '?';
-        }
-    }
-    return out;
-}
-
-std::string CsvField(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
-}  // namespace
+using table_text::CsvField;
+using table_text::Printable;
 
 void ZDeviceTable::Add(INetworkDevice* device, const std::string& localInterface) {
     Row r;
@@ -66,9 +44,8 @@ void ZDeviceTable::Print(std::FILE* out) const {
 }
 
 void ZDeviceTable::PrintText(std::FILE* out) const {
-    const std::vector<std::string> header = {"Device Name", "Service", "Address",
-                                             "Model",       "Version", "Local Interface"};
-    std::vector<std::vector<std::string>> cells;
+    std::vector<std::vector<std::string>> cells = {
+        {"Device Name", "Service", "Address", "Model", "Version", "Local Interface"}};
     for (const Row& r : rows_) {
         std::string local = r.localAddress;
         if (!r.localInterface.empty()) {
@@ -78,27 +55,7 @@ void ZDeviceTable::PrintText(std::FILE* out) const {
                          r.address + ":" + std::to_string(r.port), Printable(r.model),
                          Printable(r.version), local});
     }
-    std::vector<size_t> width(header.size());
-    for (size_t c = 0; c < header.size(); ++c) {
-        width[c] = header[c].size();
-        for (const auto& row : cells) {
-            width[c] = std::max(width[c], row[c].size());
-        }
-    }
-    auto line = [&](const std::vector<std::string>& row) {
-        std::string text;
-        for (size_t c = 0; c < row.size(); ++c) {
-            text += row[c];
-            if (c + 1 < row.size()) {
-                text += std::string(width[c] - row[c].size() + 2, ' ');
-            }
-        }
-        std::fprintf(out, "%s\n", text.c_str());
-    };
-    line(header);
-    for (const auto& row : cells) {
-        line(row);
-    }
+    std::fputs(table_text::Align(cells).c_str(), out);
 }
 
 void ZDeviceTable::PrintJson(std::FILE* out) const {

@@ -68,8 +68,6 @@ public:
     // The text table's header and cells of a row, as printed (control characters replaced).
     static std::vector<std::string> TextHeader();
     static std::vector<std::string> TextCells(const ZProductRow& row);
-    // Aligns rows of cells in columns two spaces apart, widths counted in characters (UTF-8).
-    static std::string Align(const std::vector<std::vector<std::string>>& rows);
     // A JSON document as one text, invalid UTF-8 replaced; indent < 0 gives one line.
     static std::string Dump(const nlohmann::json& value, int indent);
     // A text in JSON quotes ("Booth \"2\""), so messages show odd characters visibly.

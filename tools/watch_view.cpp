@@ -4,23 +4,17 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
+#include "tools/table_text.h"
+
 namespace {
+
+using table_text::Printable;
 
 // Seconds with one decimal: "5.2 s".
 std::string Seconds(int64_t ms) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms < 0 ? 0 : ms) / 1000.0);
     return text;
-}
-
-std::string Printable(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            c = '?';
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -94,7 +88,7 @@ std::string ZWatchView::Screen(const std::vector<Entry>& entries, int64_t nowMs,
         row.insert(row.end(), product.begin(), product.end());
         cells.push_back(std::move(row));
     }
-    text += ZProductTable::Align(cells);
+    text += table_text::Align(cells);
     if (!recentEvents.empty()) {
         text += "\nLatest events\n";
         for (const std::string& line : recentEvents) {
