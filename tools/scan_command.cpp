@@ -56,13 +56,10 @@ void ZScanCommand::Configure(CLI::App* command) {
     ndjson->excludes(csv);
     command->add_option("--interval", intervalMs_, "Milliseconds between search cycles")
         ->capture_default_str();
-    command->add_option("--service", service_, "Service-name pattern")->capture_default_str();
-    command->add_option("--data", data_,
-                        "Text the searches carry (default: the finder's identity)");
-    command->add_option("--search-port", searchPort_, "UDP port the devices listen on")
-        ->capture_default_str();
-    command->add_option("--expect", expectPath_,
-                        "Compare with the expected inventory in FILE (format below)")
+    search_.Configure(command);
+    command
+        ->add_option("--expect", expectPath_,
+                     "Compare with the expected inventory in FILE (format below)")
         ->type_name("FILE");
     auto* until = command->add_option("--until", until_, "Stop as soon as N products are listed");
     auto* target =
@@ -97,12 +94,8 @@ int ZScanCommand::Run() {
     const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(
                                               std::chrono::duration<double>(seconds_));
     ZProductSearch::Options options;
-    options.searchPort = searchPort_;
+    search_.Apply(&options);
     options.intervalMs = intervalMs_;
-    options.service = service_;
-    if (!data_.empty()) {
-        options.data = data_;
-    }
     options.countTarget = until_ > 0 ? until_ : countTarget_;
     ZProductSearch search(options);
     std::string error;

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "tools/cli_command.h"
+#include "tools/search_flags.h"
 
 class ZScanCommand : public ICliCommand {
 public:
@@ -43,9 +44,7 @@ private:
     bool json_ = false;
     bool ndjson_ = false;
     bool csv_ = false;
-    std::string service_ = "zelvane.*";
-    std::string data_;
-    uint16_t searchPort_ = 4258;
+    ZSearchFlags search_;
     uint32_t until_ = 0;
     uint32_t countTarget_ = 0;
     std::string expectPath_;

@@ -54,11 +54,7 @@ void ZWatchCommand::Configure(CLI::App* command) {
         ->add_option("--interval", intervalMs_,
                      "Milliseconds between search cycles (stale after two and a half)")
         ->capture_default_str();
-    command->add_option("--service", service_, "Service-name pattern")->capture_default_str();
-    command->add_option("--data", data_,
-                        "Text the searches carry (default: the finder's identity)");
-    command->add_option("--search-port", searchPort_, "UDP port the devices listen on")
-        ->capture_default_str();
+    search_.Configure(command);
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");
 }
@@ -72,12 +68,8 @@ int ZWatchCommand::Run() {
         return kExitNetwork;
     }
     ZProductSearch::Options options;
-    options.searchPort = searchPort_;
+    search_.Apply(&options);
     options.intervalMs = intervalMs_;
-    options.service = service_;
-    if (!data_.empty()) {
-        options.data = data_;
-    }
     ZProductSearch search(options);
     std::string error;
     if (!search.Start(&error)) {

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "tools/cli_command.h"
+#include "tools/search_flags.h"
 
 class ZWatchCommand : public ICliCommand {
 public:
@@ -35,8 +36,6 @@ private:
     uint32_t intervalMs_ = 2000;
     bool json_ = false;
     bool events_ = false;
-    std::string service_ = "zelvane.*";
-    std::string data_;
-    uint16_t searchPort_ = 4258;
+    ZSearchFlags search_;
     bool allowHostNetwork_ = false;
 };
