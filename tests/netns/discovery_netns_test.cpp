@@ -11,13 +11,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,6 +24,7 @@
 #include "ndd/network_device_detection.h"
 #include "ndd/zg2p_message.h"
 #include "net/ip_address.h"
+#include "tests/netns/simulated_network.h"
 #include "tests/support/netns_fixture.h"
 #include "tools/network_namespace.h"
 
@@ -36,44 +34,11 @@
 
 namespace {
 
-using Json = nlohmann::json;
-using Clock = std::chrono::steady_clock;
-
-int64_t MsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    const auto start = Clock::now();
-    while (!done()) {
-        if (MsSince(start) > timeoutMs) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Complete JSON lines of a request log (a line being written is left out).
-std::vector<Json> ReadLog(const std::string& path) {
-    std::vector<Json> lines;
-    std::istringstream in(ReadFile(path));
-    std::string line;
-    while (std::getline(in, line)) {
-        Json j = Json::parse(line, nullptr, false);
-        if (!j.is_discarded()) {
-            lines.push_back(j);
-        }
-    }
-    return lines;
-}
+using products_test::Clock;
+using products_test::Json;
+using products_test::MsSince;
+using products_test::ReadFile;
+using products_test::WaitFor;
 
 // Records what the agent reports, thread-safely.
 class Recorder : public INDDUserAgentHandler {
@@ -115,25 +80,10 @@ const char* kDevices = R"([
    "port":80,"refusal":1}
 ])";
 
-class DiscoveryNetnsTest : public ::testing::Test {
+// The namespace pair, scratch directory and zunit runner of the product tests, with the simulator
+// started in any namespace and, by default, on the devices above.
+class DiscoveryNetnsTest : public products_test::SimulatedNetworkTest {
 protected:
-    void SetUp() override {
-        ZTEST_REQUIRE_NETNS(net_);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zut-" + std::to_string(::getpid()) + "-" + info->name());
-        std::filesystem::create_directories(dir_);
-        ASSERT_TRUE(net_.MakeLinkedPair(&pair_));
-    }
-
-    void TearDown() override {
-        simulator_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
     // Starts zunit simulate in ns with the test devices (or the given arguments) and a request
     // log; returns once it listens. The default devices answer 30 ms late, so that no answer
     // meets the engine still sending its cycle (it would be dropped, as designed) even when the
@@ -153,8 +103,6 @@ protected:
             << ReadFile(Path("simulator.out"));
     }
 
-    std::vector<Json> Requests() { return ReadLog(Path("requests.jsonl")); }
-
     // Requests that the simulator logged for a target.
     int RequestsFor(const std::string& target) {
         int n = 0;
@@ -163,11 +111,6 @@ protected:
         }
         return n;
     }
-
-    ztest::NetnsFixture net_;
-    ztest::LinkedPair pair_;
-    std::filesystem::path dir_;
-    std::unique_ptr<ztest::NetnsProcess> simulator_;
 };
 
 // An agent running inside the test side of the pair, started with the service pattern.
@@ -573,15 +516,8 @@ TEST_F(AgentNetnsTest, HostileDatagramsBreakNothing) {
 // The command line end to end: scan, locate and interfaces in the test namespace.
 TEST_F(DiscoveryNetnsTest, CommandLineScanLocateAndInterfaces) {
     StartSimulator(pair_.b, {"--count", "11", "--delay", "30"});
-    auto run = [&](const std::string& args, std::string* out) {
-        const std::string command = "ip netns exec " + pair_.a + " " + ZUNIT_EXE + " " + args +
-                                    " > " + Path("cli.out") + " 2> " + Path("cli.err");
-        const int status = std::system(command.c_str());
-        *out = ReadFile(Path("cli.out"));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
     std::string out;
-    ASSERT_EQ(run("scan --time 1 --json", &out), 0) << ReadFile(Path("cli.err"));
+    ASSERT_EQ(RunZunit("scan --time 1 --json", &out), 0) << ReadFile(Path("cli.err"));
     const Json devices = Json::parse(out, nullptr, false);
     ASSERT_TRUE(devices.is_array()) << out;
     EXPECT_EQ(devices.size(), 11u);
@@ -590,15 +526,15 @@ TEST_F(DiscoveryNetnsTest, CommandLineScanLocateAndInterfaces) {
         EXPECT_EQ(d["local_interface"], pair_.ifA);
     }
 
-    EXPECT_EQ(run("scan --time 0.5 --csv --service nobody.*", &out), 1);  // nothing found
+    EXPECT_EQ(RunZunit("scan --time 0.5 --csv --service nobody.*", &out), 1);  // nothing found
 
-    EXPECT_EQ(run("locate 10.200.0.3 --timeout 1000", &out), 0);
+    EXPECT_EQ(RunZunit("locate 10.200.0.3 --timeout 1000", &out), 0);
     EXPECT_NE(out.find("zelvane.cuedeck7"), std::string::npos) << out;
-    EXPECT_EQ(run("locate 10.200.0.99 --timeout 200", &out), 1);
+    EXPECT_EQ(RunZunit("locate 10.200.0.99 --timeout 200", &out), 1);
     EXPECT_NE(ReadFile(Path("cli.err")).find("Timeout Error (2047)"), std::string::npos);
-    EXPECT_EQ(run("locate not-an-address", &out), 2);
+    EXPECT_EQ(RunZunit("locate not-an-address", &out), 2);
 
-    ASSERT_EQ(run("interfaces --json", &out), 0);
+    ASSERT_EQ(RunZunit("interfaces --json", &out), 0);
     const Json interfaces = Json::parse(out, nullptr, false);
     ASSERT_TRUE(interfaces.is_object()) << out;
     ASSERT_EQ(interfaces["interfaces"].size(), 1u);
