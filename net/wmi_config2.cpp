@@ -15,62 +15,25 @@ char* CopyText(const std::string& text) {
 
 }  // namespace
 
-ZWMIConfig2::ZWMIConfig2() = default;
-
-ZWMIConfig2::~ZWMIConfig2() {
-    Disconnect();
-    UninitializeCOM();
-}
-
 bool ZWMIConfig2::InitializeCOM() {
-    if (com_prepared_) {
-        return false;
-    }
-    if (zplat::Succeeded(zplat::CoInitializeSecurity())) {
-        com_prepared_ = true;
-    } else if (zplat::Succeeded(zplat::CoInitialize())) {
-        com_prepared_ = true;
-        co_initialized_ = true;
-    }
-    return com_prepared_;
-}
-
-bool ZWMIConfig2::UninitializeCOM() {
-    if (!com_prepared_) {
-        return false;
-    }
-    if (co_initialized_) {
-        zplat::CoUninitialize();
-        co_initialized_ = false;
-    }
-    com_prepared_ = false;
-    return true;
+    return session_.InitializeCOM();
 }
 
 bool ZWMIConfig2::Connect() {
-    if (connected_) {
-        return true;
-    }
-    if (!zplat::Succeeded(zplat::ConnectServer("\\\\.\\root\\cimv2", &services_)) || !services_) {
-        services_.reset();
-        return false;
-    }
-    connected_ = true;
-    return true;
+    return session_.Connect();
 }
 
 bool ZWMIConfig2::Disconnect() {
-    if (!connected_) {
-        return false;
-    }
-    services_.reset();
-    connected_ = false;
-    return true;
+    return session_.Disconnect();
+}
+
+bool ZWMIConfig2::UninitializeCOM() {
+    return session_.UninitializeCOM();
 }
 
 bool ZWMIConfig2::GetAddresses(char*** addresses, char*** masks, int32_t* count) {
     query_failed_ = false;
-    if (!connected_ || addresses == nullptr || count == nullptr) {
+    if (!session_.IsConnected() || addresses == nullptr || count == nullptr) {
         return false;
     }
     *addresses = new char*[kMaxEntries]();
@@ -79,8 +42,8 @@ bool ZWMIConfig2::GetAddresses(char*** addresses, char*** masks, int32_t* count)
     }
     *count = 0;
     std::vector<zplat::WmiObject> objects;
-    if (!zplat::Succeeded(
-            services_->ExecQuery("SELECT * FROM Win32_NetworkAdapterConfiguration", &objects))) {
+    if (!zplat::Succeeded(session_.Services()->ExecQuery(
+            "SELECT * FROM Win32_NetworkAdapterConfiguration", &objects))) {
         query_failed_ = true;
         return false;
     }

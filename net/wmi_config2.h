@@ -15,11 +15,8 @@
 // destructor disconnects and releases COM. One thread uses an object.
 
 #include <cstdint>
-#include <memory>
 
-namespace zplat {
-class WbemServices;
-}
+#include "net/wmi_session.h"
 
 class ZWMIConfig2 {
 public:
@@ -28,8 +25,7 @@ public:
     // Longest address or mask text kept in an entry.
     static constexpr int kMaxTextLength = 23;
 
-    ZWMIConfig2();
-    ~ZWMIConfig2();
+    ZWMIConfig2() = default;
     ZWMIConfig2(const ZWMIConfig2&) = delete;
     ZWMIConfig2& operator=(const ZWMIConfig2&) = delete;
 
@@ -48,9 +44,6 @@ public:
     bool LastQueryFailed() const { return query_failed_; }
 
 private:
-    std::shared_ptr<zplat::WbemServices> services_;
-    bool com_prepared_ = false;
-    bool co_initialized_ = false;
-    bool connected_ = false;
+    ZWMISession session_;
     bool query_failed_ = false;
 };

@@ -36,44 +36,21 @@ bool NumberOf(const zplat::WmiValue& value, uint32_t* number) {
 
 ZWMINetworkAdapter::ZWMINetworkAdapter() : records_(new ZAdapterRecord[kMaxRecords]) {}
 
-ZWMINetworkAdapter::~ZWMINetworkAdapter() {
-    Disconnect();
-    UninitializeCOM();
-}
-
 bool ZWMINetworkAdapter::InitializeCOM() {
-    if (com_prepared_) {
-        return false;
-    }
-    if (zplat::Succeeded(zplat::CoInitializeSecurity())) {
-        com_prepared_ = true;
-    } else if (zplat::Succeeded(zplat::CoInitialize())) {
-        com_prepared_ = true;
-        co_initialized_ = true;
-    }
-    return com_prepared_;
+    return session_.InitializeCOM();
 }
 
 void ZWMINetworkAdapter::UninitializeCOM() {
-    if (!com_prepared_) {
-        return;
-    }
-    if (co_initialized_) {
-        zplat::CoUninitialize();
-        co_initialized_ = false;
-    }
-    com_prepared_ = false;
+    session_.UninitializeCOM();
 }
 
 bool ZWMINetworkAdapter::Connect() {
-    if (connected_) {
+    if (session_.IsConnected()) {
         return true;
     }
-    if (!zplat::Succeeded(zplat::ConnectServer("\\\\.\\root\\cimv2", &services_)) || !services_) {
-        services_.reset();
+    if (!session_.Connect()) {
         return false;
     }
-    connected_ = true;
     ReadTable();
     return true;
 }
@@ -81,7 +58,8 @@ bool ZWMINetworkAdapter::Connect() {
 void ZWMINetworkAdapter::ReadTable() {
     count_ = 0;
     std::vector<zplat::WmiObject> objects;
-    if (!zplat::Succeeded(services_->ExecQuery("SELECT * FROM Win32_NetworkAdapter", &objects))) {
+    if (!zplat::Succeeded(
+            session_.Services()->ExecQuery("SELECT * FROM Win32_NetworkAdapter", &objects))) {
         return;
     }
     for (const auto& object : objects) {
@@ -121,6 +99,5 @@ bool ZWMINetworkAdapter::GetRecord(uint32_t index, ZAdapterRecord* record) const
 }
 
 void ZWMINetworkAdapter::Disconnect() {
-    services_.reset();
-    connected_ = false;
+    session_.Disconnect();
 }

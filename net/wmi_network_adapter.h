@@ -15,9 +15,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace zplat {
-class WbemServices;
-}
+#include "net/wmi_session.h"
 
 class ZWMINetworkAdapter {
 public:
@@ -35,7 +33,6 @@ public:
     };
 
     ZWMINetworkAdapter();
-    ~ZWMINetworkAdapter();
     ZWMINetworkAdapter(const ZWMINetworkAdapter&) = delete;
     ZWMINetworkAdapter& operator=(const ZWMINetworkAdapter&) = delete;
 
@@ -53,8 +50,5 @@ private:
 
     std::unique_ptr<ZAdapterRecord[]> records_;
     int count_ = 0;
-    std::shared_ptr<zplat::WbemServices> services_;
-    bool com_prepared_ = false;
-    bool co_initialized_ = false;
-    bool connected_ = false;
+    ZWMISession session_;
 };
