@@ -61,6 +61,16 @@ protected:
         return n;
     }
 
+    // Starts the core, measures the time between its first two searches, and stops it.
+    void MeasureSearchGap(ZUnitFinderCore& core, Clock::duration* gap) {
+        ASSERT_TRUE(core.Start());
+        ASSERT_EQ(log_.searched.Wait(5000), zplat::WAIT_OBJECT_0);
+        const auto first = Clock::now();
+        ASSERT_EQ(log_.searched.Wait(5000), zplat::WAIT_OBJECT_0);
+        *gap = Clock::now() - first;
+        core.Stop();
+    }
+
     FakeAgentLog log_;
     RecordingHandler handler_;
     std::vector<std::string> factoryArgs_;
@@ -103,12 +113,8 @@ TEST_F(UnitFinderCoreTest, StartSearchesWithTheIdentityUntilStop) {
 
 TEST_F(UnitFinderCoreTest, SearchesRepeatEveryTwoSeconds) {
     auto core = MakeCore();
-    ASSERT_TRUE(core->Start());
-    ASSERT_EQ(log_.searched.Wait(5000), zplat::WAIT_OBJECT_0);
-    auto first = Clock::now();
-    ASSERT_EQ(log_.searched.Wait(5000), zplat::WAIT_OBJECT_0);
-    auto gap = Clock::now() - first;
-    core->Stop();
+    Clock::duration gap{};
+    ASSERT_NO_FATAL_FAILURE(MeasureSearchGap(*core, &gap));
     EXPECT_GE(gap, std::chrono::milliseconds(1900));
     EXPECT_LT(gap, std::chrono::milliseconds(3000));
 }
@@ -117,12 +123,8 @@ TEST_F(UnitFinderCoreTest, SearchIntervalCanBeShortened) {
     auto core = MakeCore();
     EXPECT_EQ(core->GetSearchInterval(), ZUnitFinderCore::kSearchIntervalMs);
     core->SetSearchInterval(50);
-    ASSERT_TRUE(core->Start());
-    ASSERT_EQ(log_.searched.Wait(5000), zplat::WAIT_OBJECT_0);
-    auto first = Clock::now();
-    ASSERT_EQ(log_.searched.Wait(5000), zplat::WAIT_OBJECT_0);
-    auto gap = Clock::now() - first;
-    core->Stop();
+    Clock::duration gap{};
+    ASSERT_NO_FATAL_FAILURE(MeasureSearchGap(*core, &gap));
     EXPECT_GE(gap, std::chrono::milliseconds(40));
     EXPECT_LT(gap, std::chrono::milliseconds(1000));
     core->SetSearchInterval(0);  // never a busy loop
