@@ -252,12 +252,17 @@ bool ZNDDUserAgent::IsPending(ZNDDReturnData* record) {
     return pending_.Find(record) != nullptr;
 }
 
-void ZNDDUserAgent::EndLookup(ZNDDReturnData* record) {
+bool ZNDDUserAgent::EndLookup(ZNDDReturnData* record) {
+    bool wasPending;
     {
         ListLock<ZNDDReturnData> pending(pending_);
-        pending_.Remove(record);  // nothing when Stop took it out already
+        wasPending = IsPending(record);  // not when Stop took it out already
+        if (wasPending) {
+            pending_.Remove(record);
+        }
     }
     delete record;
+    return wasPending;
 }
 
 bool ZNDDUserAgent::Locate(const char* address, uint16_t port, int16_t* result,
@@ -286,8 +291,11 @@ bool ZNDDUserAgent::Locate(const char* address, uint16_t port, int16_t* result,
     }
 
     // The record writes into code, which only this thread and, under the pending list's lock,
-    // the receive thread touch; the caller's result is written from here alone.
+    // the receive thread touch. An answer can still arrive after this thread has decided, so the
+    // decided result is copied into reported under the lock; the caller's result is written from
+    // reported alone.
     int16_t code = 0;
+    int16_t reported = 0;
     auto* record = new ZNDDReturnData(&code, address, serviceType, static_cast<int16_t>(port));
     {
         ListLock<ZNDDReturnData> pending(pending_);
@@ -317,15 +325,9 @@ bool ZNDDUserAgent::Locate(const char* address, uint16_t port, int16_t* result,
             sent = engine_->SendSearch(serviceType, address, data, &sendResult);
         }
         if (!sent) {
-            bool stopped;
-            {
-                ListLock<ZNDDReturnData> pending(pending_);
-                stopped = !IsPending(record);
-                code = stopped ? ZNDDProtocolProcessor::kTimeoutError : sendResult;
-            }
-            EndLookup(record);
+            const bool stopped = !EndLookup(record);
             if (result != nullptr) {
-                *result = code;
+                *result = stopped ? ZNDDProtocolProcessor::kTimeoutError : sendResult;
             }
             return false;
         }
@@ -338,15 +340,16 @@ bool ZNDDUserAgent::Locate(const char* address, uint16_t port, int16_t* result,
         record->Wait(cycleMs);
         ListLock<ZNDDReturnData> pending(pending_);
         if (!IsPending(record)) {
-            code = ZNDDProtocolProcessor::kTimeoutError;  // stopped meanwhile
+            reported = ZNDDProtocolProcessor::kTimeoutError;  // stopped meanwhile
             outcome = false;
             break;
         }
         if (!record->IsSignalled()) {
-            code = ZNDDProtocolProcessor::kTimeoutError;
+            reported = ZNDDProtocolProcessor::kTimeoutError;
             outcome = false;
             continue;
         }
+        reported = code;
         if (code == ZNDDProtocolProcessor::kNoError) {
             outcome = true;
             if (device != nullptr) {
@@ -356,12 +359,12 @@ bool ZNDDUserAgent::Locate(const char* address, uint16_t port, int16_t* result,
         }
         outcome = false;  // a refusal: try again in the next cycle
     }
-    if (!outcome && code == 0) {
-        code = ZNDDProtocolProcessor::kTimeoutError;  // stopped before any wait
-    }
     EndLookup(record);
+    if (!outcome && reported == 0) {
+        reported = ZNDDProtocolProcessor::kTimeoutError;  // stopped before any wait
+    }
     if (result != nullptr) {
-        *result = code;
+        *result = reported;
     }
     return outcome;
 }

@@ -105,7 +105,8 @@ private:
     // Deletes every stored device and empties the index; device list lock held.
     void DeleteStored();
     bool IsPending(ZNDDReturnData* record);
-    void EndLookup(ZNDDReturnData* record);
+    // Takes record out of the pending list and deletes it; false when Stop had taken it out.
+    bool EndLookup(ZNDDReturnData* record);
 
     std::unique_ptr<char[]> groupAddress_;  // null when none was given
     uint16_t localPort_;
