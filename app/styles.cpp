@@ -37,6 +37,18 @@ bool HasWidgetChildren(const QWidget* widget) {
 
 }  // namespace
 
+void SetButtonBackgrounds(ZGraphicButtonXT* button) {
+    if (button == nullptr) {
+        return;
+    }
+    QImage disabled = LoadBitmapResource(kBmpButtonDisabled);
+    QImage off = LoadBitmapResource(kBmpButtonOff);
+    QImage on = LoadBitmapResource(kBmpButtonOn);
+    button->SetBkBitmapDisable(&disabled);
+    button->SetBkBitmapOff(&off);
+    button->SetBkBitmapOn(&on);
+}
+
 void StyleButton(ZGraphicButtonXT* button, int icon) {
     if (button == nullptr) {
         return;
@@ -45,12 +57,7 @@ void StyleButton(ZGraphicButtonXT* button, int icon) {
     button->SetColorOff(kStyleButtonColor);
     button->SetColorOn(kStyleButtonColor);
     button->SetBitmapAsReference(false);
-    QImage disabled = LoadBitmapResource(kBmpButtonDisabled);
-    QImage off = LoadBitmapResource(kBmpButtonOff);
-    QImage on = LoadBitmapResource(kBmpButtonOn);
-    button->SetBkBitmapDisable(&disabled);
-    button->SetBkBitmapOff(&off);
-    button->SetBkBitmapOn(&on);
+    SetButtonBackgrounds(button);
     if (icon != 0) {
         QImage iconOff = LoadBitmapResource(kBmpIconBase + 2 * icon);
         QImage iconOn = LoadBitmapResource(kBmpIconBase + 1 + 2 * icon);

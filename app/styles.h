@@ -25,6 +25,10 @@ inline const TColor kStyleSplitPanelColor = MakeColor(50, 50, 50);
 // 1099 + 2n (off) and 1100 + 2n (on).
 void StyleButton(ZGraphicButtonXT* button, int icon);
 
+// The dark button backgrounds alone (bitmap resources for disabled, off and on), for a button that
+// keeps its own colours and text. Null button: nothing.
+void SetButtonBackgrounds(ZGraphicButtonXT* button);
+
 // For each direct child of parent, in order: labels, radio buttons and group boxes get the text
 // colour; check boxes keep a font of their own, take the parent's colour and get the text colour;
 // panels whose names begin with "SplitPanel" get their own colour 50, 50, 50 and no bevel; a

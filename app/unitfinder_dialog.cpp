@@ -25,6 +25,7 @@
 #include "app/panel.h"
 #include "app/preferences_dialog.h"
 #include "app/string_table.h"
+#include "app/styles.h"
 #include "controls/canvas.h"
 #include "controls/graphic_button_xt.h"
 #include "foundation/double_list_iterator.h"
@@ -303,12 +304,7 @@ void TUnitFinderDialog::ApplyStyle() {
     setAutoFillBackground(true);
     MainPanel->SetColor(kBackground);
     InfoLinePanel->SetColor(kInfoLine);
-    QImage disabled = LoadBitmapResource(kBmpButtonDisabled);
-    QImage off = LoadBitmapResource(kBmpButtonOff);
-    QImage on = LoadBitmapResource(kBmpButtonOn);
-    BConnect->SetBkBitmapDisable(&disabled);
-    BConnect->SetBkBitmapOff(&off);
-    BConnect->SetBkBitmapOn(&on);
+    SetButtonBackgrounds(BConnect);
     BConnect->SetTextColorOff(kConnectText);
 }
 
