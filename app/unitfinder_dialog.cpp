@@ -328,6 +328,7 @@ bool TUnitFinderDialog::event(QEvent* event) {
 
 bool TUnitFinderDialog::WndProc(QEvent* event) {
     if (event->type() == static_cast<QEvent::Type>(kMsgProductAdded)) {
+        ++refreshCount_;
         RefreshList();
         return true;
     }
@@ -401,6 +402,7 @@ void TUnitFinderDialog::RefreshList() {
             selectionListed = selectionListed || product == selection_;
         }
     }
+    listedCount_ = count;
     if (!selectionListed && selection_ != nullptr) {
         selection_ = nullptr;
         BConnect->SetEnabled(false);

@@ -129,6 +129,10 @@ public:
     bool GetCloseOnConnect() const { return closeOnConnect_; }
     const char* GetSettingsPath() const { return settingsPath_; }
     int GetPaintedCount() const { return paintedCount_; }
+    // The number of products as of the last RefreshList, and how many times event 1025 was
+    // handled.
+    int GetListedCount() const { return listedCount_; }
+    int GetRefreshCount() const { return refreshCount_; }
     // Left edges of the columns as of the last list paint (section k's left edge minus 1).
     int GetColumnEdge(int column) const { return columnEdges_[column]; }
 
@@ -158,6 +162,8 @@ private:
     QImage infoBitmap_;
     int columnEdges_[kSectionCount] = {};
     int paintedCount_ = 0;
+    int listedCount_ = 0;
+    int refreshCount_ = 0;
     // The product the details area shows; empty until the first details paint.
     std::optional<const ZProduct*> lastInfoProduct_;
     bool infoDirty_ = false;
