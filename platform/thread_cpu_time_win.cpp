@@ -1,0 +1,18 @@
+#include <windows.h>
+
+#include "platform/thread_cpu_time.h"
+
+namespace zplat {
+
+uint64_t ThreadCpuTimeNs() {
+    FILETIME created, exited, kernel, user;
+    if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user)) {
+        return 0;
+    }
+    auto ticks = [](const FILETIME& f) {
+        return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+    };
+    return (ticks(kernel) + ticks(user)) * 100;  // FILETIME counts 100 ns
+}
+
+}  // namespace zplat
