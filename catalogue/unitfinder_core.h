@@ -54,7 +54,8 @@ public:
     // Pause between two searches, in milliseconds.
     static constexpr uint32_t kSearchIntervalMs = 2000;
     // The most products listed unless SetMaxProducts says otherwise: far above any installation
-    // (one product costs about 1 KiB), low enough that forged answers cannot exhaust memory.
+    // (a product costs about 700 bytes, BM_MemoryPerProduct), low enough that forged answers
+    // cannot exhaust memory.
     static constexpr uint32_t kDefaultMaxProducts = 100000;
 
     // Creates its ZNDDUserAgent (no group address, any local port, remote port 4258) and registers

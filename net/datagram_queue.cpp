@@ -94,6 +94,30 @@ uint32_t ZDatagramQueue::Clear() {
     return discarded;
 }
 
+uint32_t ZDatagramQueue::Resize(uint32_t maxDatagrams, uint32_t maxBytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const uint32_t discarded = count_;
+    maxDatagrams_ = std::max<uint32_t>(maxDatagrams, 1);
+    maxBytes_ = std::max<uint32_t>(maxBytes, 1);
+    bytes_.reset(new char[maxBytes_]);
+    entries_.reset(new Entry[maxDatagrams_]);
+    first_ = 0;
+    count_ = 0;
+    head_ = tail_ = 0;
+    queuedBytes_ = 0;
+    return discarded;
+}
+
+uint32_t ZDatagramQueue::GetMaxDatagrams() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return maxDatagrams_;
+}
+
+uint32_t ZDatagramQueue::GetMaxBytes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return maxBytes_;
+}
+
 uint32_t ZDatagramQueue::GetQueuedCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return count_;

@@ -60,9 +60,11 @@ public:
     void Restart();
     // Discards every queued datagram; returns how many there were.
     uint32_t Clear();
+    // New bounds (each at least 1); what was queued is discarded and returned as by Clear.
+    uint32_t Resize(uint32_t maxDatagrams, uint32_t maxBytes);
 
-    uint32_t GetMaxDatagrams() const { return maxDatagrams_; }
-    uint32_t GetMaxBytes() const { return maxBytes_; }
+    uint32_t GetMaxDatagrams() const;
+    uint32_t GetMaxBytes() const;
     uint32_t GetQueuedCount() const;
     // Bytes of the queued datagrams' data (room skipped at the ring's end not included).
     uint32_t GetQueuedBytes() const;
@@ -80,9 +82,9 @@ private:
         bool truncated;
     };
 
-    const uint32_t maxDatagrams_;
-    const uint32_t maxBytes_;
     mutable std::mutex mutex_;
+    uint32_t maxDatagrams_;
+    uint32_t maxBytes_;
     std::condition_variable ready_;
     std::unique_ptr<char[]> bytes_;     // maxBytes_ of ring
     std::unique_ptr<Entry[]> entries_;  // maxDatagrams_ slots, a ring of their own

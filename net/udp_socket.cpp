@@ -206,6 +206,10 @@ void ZUDPSocket::SetReceiveBufferSize(uint32_t size) {
     receive_buffer_size_ = size;
 }
 
+void ZUDPSocket::SetQueueBounds(uint32_t maxDatagrams, uint32_t maxBytes) {
+    discarded_.fetch_add(queue_.Resize(maxDatagrams, maxBytes));
+}
+
 uint32_t ZUDPSocket::GetReceiveBufferSize() {
     return receive_buffer_size_;
 }

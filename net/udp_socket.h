@@ -102,6 +102,9 @@ public:
     // Whether broadcast permission is set on the socket now.
     bool IsBroadcast() const { return broadcast_; }
 
+    // The queue's bounds (kQueueDatagrams and kQueueBytes unless set); call only while closed.
+    void SetQueueBounds(uint32_t maxDatagrams, uint32_t maxBytes);
+
     // Counters over the socket's life (every Open and Close): datagrams read from the system,
     // datagrams dropped because the queue was full, datagrams still queued when the socket closed
     // (or reopened), and the most that were queued at one time.
