@@ -12,6 +12,20 @@ namespace {
 
 using Json = nlohmann::json;
 
+// A text from the file as an error shows it: quoted, controls escaped, and cut after some 60
+// bytes (at a character's start), so a megabyte name does not flood the terminal.
+std::string Shown(const std::string& text) {
+    constexpr size_t kShownBytes = 60;
+    if (text.size() <= kShownBytes) {
+        return table_text::Quote(text);
+    }
+    size_t cut = kShownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return table_text::Quote(text.substr(0, cut)) + "...";
+}
+
 // Reads one entry; the first problem found goes to *problem as "field \"x\": ...".
 class EntryReader {
 public:
@@ -63,7 +77,7 @@ public:
         const uint32_t value = ParseDottedAddress(text.c_str());
         // The parser gives 255.255.255.255 for text it cannot read; only that text means it.
         if (value == 0xFFFFFFFFu && text != "255.255.255.255") {
-            return Fail(field, "expected a dotted IPv4 address, got " + table_text::Quote(text));
+            return Fail(field, "expected a dotted IPv4 address, got " + Shown(text));
         }
         *out = value;
         return true;
@@ -97,7 +111,7 @@ private:
     }
 
     bool Fail(const std::string& field, const std::string& what) {
-        problem_ = "field " + table_text::Quote(field) + ": " + what;
+        problem_ = "field " + Shown(field) + ": " + what;
         return false;
     }
 
@@ -185,7 +199,7 @@ bool ReadEntry(const Json& entry, ZSimulatedDevice* d, std::string* problem) {
 // The entry's own name for messages, as read so far.
 std::string EntryName(const Json& entry) {
     if (entry.is_object() && entry.contains("name") && entry["name"].is_string()) {
-        return " (" + table_text::Quote(entry["name"].get<std::string>()) + ")";
+        return " (" + Shown(entry["name"].get<std::string>()) + ")";
     }
     return "";
 }

@@ -188,6 +188,8 @@ TEST(SimulatedDeviceFileLimits, TextsThatCannotFitAnAnswerAreRefusedByEntryAndFi
          "entry 1 (\"Booth\"): field \"info\": 40000 bytes of text"},
         {"a NUL inside a text", DeviceFile(std::string("Bo\0th", 5), ""),
          "field \"name\": a text cannot hold a NUL character (\\u0000)"},
+        {"a megabyte name is shown cut", DeviceFile(std::string(1 << 20, 'n'), ""),
+         "entry 1 (\"" + std::string(60, 'n') + "\"...): field \"name\": 1048576 bytes"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
