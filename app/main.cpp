@@ -91,14 +91,24 @@ bool AsksForTextOnly(int argc, char** argv) {
     return false;
 }
 
-// Prints the help or the version (or the error of a bad argument) and ends the program.
+// Prints the help, the version or the error of a bad argument; the exit code. The program ends
+// by returning, so everything is torn down as usual.
 int PrintText(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     SetApplicationNames();
     QCommandLineParser parser;
     const FinderOptions options;
     options.AddTo(parser);
-    parser.process(app);  // ends the program for help, version and errors
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+        return 1;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+    } else {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+    }
     return 0;
 }
 
