@@ -68,6 +68,8 @@ expect "--expect=FILE" "$scratch/inventory.json" "$(complete_words scan --expect
 expect "--devices takes a file" "$scratch/devices.json" "$(complete_words simulate --devices "$scratch/dev")"
 expect "--log takes a file" "$scratch/devices.json" "$(complete_words simulate --log "$scratch/d")"
 expect "--time takes a number" "" "$(complete_words scan --time "")"
+expect "--port takes a number, not an option" "" "$(complete_words simulate --port --)"
+expect "--interval takes a number, not an option" "" "$(complete_words watch --interval --)"
 expect "a flag takes nothing: back to options" "--csv" "$(complete_words scan --json --cs)"
 
 if [ $failures -ne 0 ]; then
