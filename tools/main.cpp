@@ -2,7 +2,9 @@
 // one here to offer it.
 
 #include <memory>
+#include <string>
 
+#include "app/module_version_info.h"
 #include "tools/command_line.h"
 #include "tools/connect_command.h"
 #include "tools/interfaces_command.h"
@@ -19,5 +21,10 @@ int main(int argc, char** argv) {
     cli.Add(std::make_unique<ZLocateCommand>());
     cli.Add(std::make_unique<ZInterfacesCommand>());
     cli.Add(std::make_unique<ZSimulateCommand>());
+    // The version of this program's own file, as the finder's caption shows the finder's.
+    char version[128];
+    cli.SetVersion(std::string("zunit ") + (GetProgramVersionText(version, sizeof version)
+                                                ? version
+                                                : "(version unknown)"));
     return cli.Run(argc, argv);
 }
