@@ -74,8 +74,7 @@ public:
     uint64_t GetCycleCount() const;
     // The text of a search that could not be sent ("" when all were).
     std::string GetSearchErrorText() const;
-    // Answers dropped because they waited for a search while the socket was closing (0 unless
-    // the socket was closed or reopened while answers were arriving).
+    // Answers dropped because they arrived while a search was being sent (none: they wait).
     uint64_t GetDroppedAnswerCount() const;
     // The answer path's counters (zeros when the agent has no detection engine).
     ZNetworkDeviceDetection::Counters GetAnswerPathCounters() const;
