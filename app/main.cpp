@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
+#include <thread>
 
 #include "app/bitmap_resources.h"
 #include "app/font_substitutes.h"
@@ -23,6 +25,7 @@
 #include "app/string_table.h"
 #include "app/unitfinder_dialog.h"
 #include "ndd/ndd_user_agent.h"
+#include "platform/registry.h"
 
 namespace {
 
@@ -94,6 +97,17 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
     InstallFontSubstitutes();
     RegisterStringTable();
+    // The Wine registry files are read on a worker while the window comes up, so that the first
+    // client lookup (when a device is selected) finds them read instead of freezing the window.
+    struct WarmedRegistry {
+        std::thread worker{[] {
+            zplat::WarmRegistry();
+            for (const std::string& problem : zplat::RegistryProblems()) {
+                std::fprintf(stderr, "zUnitFinder: warning: %s\n", problem.c_str());
+            }
+        }};
+        ~WarmedRegistry() { worker.join(); }
+    } warmed;
     try {
         return Run(app, sinceStart);
     } catch (const std::exception& e) {

@@ -1,8 +1,10 @@
 // zunit: the command-line companion of the finder. Each subcommand is a class of its own; add
 // one here to offer it.
 
+#include <cstdio>
 #include <memory>
 
+#include "platform/registry.h"
 #include "tools/command_line.h"
 #include "tools/connect_command.h"
 #include "tools/interfaces_command.h"
@@ -19,5 +21,10 @@ int main(int argc, char** argv) {
     cli.Add(std::make_unique<ZLocateCommand>());
     cli.Add(std::make_unique<ZInterfacesCommand>());
     cli.Add(std::make_unique<ZSimulateCommand>());
-    return cli.Run(argc, argv);
+    const int code = cli.Run(argc, argv);
+    // A Wine registry file that could not be read: clients there were reported as not installed.
+    for (const std::string& problem : zplat::RegistryProblems()) {
+        std::fprintf(stderr, "zunit: warning: %s\n", problem.c_str());
+    }
+    return code;
 }
