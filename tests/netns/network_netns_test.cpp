@@ -307,8 +307,8 @@ TEST_F(NetworkNetnsTest, MulticastMembershipOnTheGivenInterface) {
     listener.Close();
 }
 
-// A default route over two next hops: each adapter carrying one has that gateway (the routing
-// table file would show the first alone).
+// A default route over two next hops, in place of the fixture's own default route: each adapter
+// carrying one has that gateway (the routing table file would show the first alone).
 TEST_F(NetworkNetnsTest, MultipathDefaultRouteGivesEveryNextHopAGateway) {
     ASSERT_TRUE(net_.Ip(pair_.a, "link add veth-m1 type veth peer name veth-m2"));
     ASSERT_TRUE(net_.Ip(pair_.a, "link set veth-m1 up"));
@@ -316,7 +316,7 @@ TEST_F(NetworkNetnsTest, MultipathDefaultRouteGivesEveryNextHopAGateway) {
     ASSERT_TRUE(net_.Ip(pair_.a, "addr add 10.91.0.1/24 dev veth-m1"));
     ASSERT_TRUE(net_.Ip(pair_.a, "addr add 10.92.0.1/24 dev veth-m2"));
     ASSERT_TRUE(net_.Ip(pair_.a,
-                        "route add default nexthop via 10.91.0.254 dev veth-m1 "
+                        "route replace default nexthop via 10.91.0.254 dev veth-m1 "
                         "nexthop via 10.92.0.254 dev veth-m2"));
     ztest::EnterNetns in(pair_.a);
     ASSERT_TRUE(in.ok());
