@@ -7,6 +7,11 @@
 #include "platform/module.h"
 #include "platform/profile.h"
 
+// Where the build installs programs (CMAKE_INSTALL_FULL_BINDIR); empty when it says nothing.
+#ifndef ZUNIT_INSTALL_BINDIR
+#define ZUNIT_INSTALL_BINDIR ""
+#endif
+
 namespace {
 
 bool IsSeparator(char c) {
@@ -65,12 +70,31 @@ bool ChooseSettingsPath(const char* beside, bool besideWritable, char* out, size
     return CopyOut(beside + name, length - name, "", out, size);
 }
 
+bool IsInInstallDirectory(const char* modulePath, const char* installDir) {
+    if (modulePath == nullptr || installDir == nullptr || installDir[0] == '\0') {
+        return false;
+    }
+    size_t directory = NameStart(modulePath, std::strlen(modulePath));
+    // The program's directory without its last separator, against installDir without its own.
+    while (directory > 1 && IsSeparator(modulePath[directory - 1])) {
+        --directory;
+    }
+    size_t wanted = std::strlen(installDir);
+    while (wanted > 1 && IsSeparator(installDir[wanted - 1])) {
+        --wanted;
+    }
+    return directory == wanted && std::strncmp(modulePath, installDir, wanted) == 0;
+}
+
 void FixSettingsPath(char* settingsPath, size_t size) {
     char module[kSettingsPathSize];
     uint32_t n = zplat::GetModuleFileNameA(nullptr, module, sizeof module);
     char beside[kSettingsPathSize];
     if (n == 0 || n >= sizeof module || !SettingsPathBeside(module, beside, sizeof beside) ||
-        !ChooseSettingsPath(beside, zplat::CanWriteProfileFile(beside), settingsPath, size)) {
+        !ChooseSettingsPath(beside,
+                            !IsInInstallDirectory(module, ZUNIT_INSTALL_BINDIR) &&
+                                zplat::CanWriteProfileFile(beside),
+                            settingsPath, size)) {
         CopyOut(kSettingsFileName, std::strlen(kSettingsFileName), "", settingsPath, size);
     }
 }

@@ -30,8 +30,16 @@ bool SettingsPathBeside(const char* modulePath, char* out, size_t size);
 // installed program's directory is not the user's to write). False when out is too small.
 bool ChooseSettingsPath(const char* beside, bool besideWritable, char* out, size_t size);
 
+// Whether the program at modulePath sits directly in installDir, the directory the build installs
+// programs into (/usr/bin for the Debian package). That directory belongs to the system even when
+// the user (root) may write there, so an installed program keeps its settings in the user's
+// configuration directory. False when either is null or empty.
+bool IsInInstallDirectory(const char* modulePath, const char* installDir);
+
 // settingsPath of the main window: the path of the running program, SettingsPathBeside and
-// ChooseSettingsPath; kSettingsFileName when the program's path cannot be had or is too long.
+// ChooseSettingsPath, the file beside counting as unwritable when the program is installed
+// (IsInInstallDirectory with the build's install directory); kSettingsFileName when the
+// program's path cannot be had or is too long.
 void FixSettingsPath(char* settingsPath, size_t size);
 
 // The close-on-connect setting of the file (false when the file, the section or the key is

@@ -30,7 +30,6 @@
 #include "controls/graphic_button_xt.h"
 #include "foundation/device_text.h"
 #include "foundation/double_list_iterator.h"
-#include "platform/module.h"
 #include "platform/string_resources.h"
 
 namespace {
@@ -251,17 +250,8 @@ void TUnitFinderDialog::HandleCreate() {
 }
 
 void TUnitFinderDialog::HandleShow() {
-    char path[kSettingsPathSize];
-    const uint32_t n = zplat::GetModuleFileNameA(nullptr, path, sizeof path);
-    int major = 0;
-    int minor = 0;
-    int release = 0;
-    int build = 0;
-    char product[64] = {};
-    if (n > 0 && n < sizeof path &&
-        GetModuleVersion(path, &major, &minor, &release, &build, product, sizeof product)) {
-        char version[128];
-        FormatVersion(major, minor, release, build, product, version, sizeof version, false);
+    char version[128];
+    if (GetProgramVersionText(version, sizeof version)) {
         setWindowTitle(windowTitle() + QLatin1Char(' ') + QString::fromUtf8(version));
     }
     header_->viewport()->update();

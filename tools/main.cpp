@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
+#include "app/module_version_info.h"
 #include "platform/registry.h"
 #include "tools/command_line.h"
 #include "tools/connect_command.h"
@@ -21,6 +23,11 @@ int main(int argc, char** argv) {
     cli.Add(std::make_unique<ZLocateCommand>());
     cli.Add(std::make_unique<ZInterfacesCommand>());
     cli.Add(std::make_unique<ZSimulateCommand>());
+    // The version of this program's own file, as the finder's caption shows the finder's.
+    char version[128];
+    cli.SetVersion(std::string("zunit ") + (GetProgramVersionText(version, sizeof version)
+                                                ? version
+                                                : "(version unknown)"));
     const int code = cli.Run(argc, argv);
     // A Wine registry file that could not be read: clients there were reported as not installed.
     for (const std::string& problem : zplat::RegistryProblems()) {

@@ -32,6 +32,17 @@ TEST(ModuleVersionInfoTest, ReadsTheBlockTheBuildEmbedded) {
                  "7.1.0 7.0.0 12");
 }
 
+// What both programs' --version print: the same text as the caption, read from the same block.
+TEST(ModuleVersionInfoTest, ProgramVersionTextIsTheCaptionsVersion) {
+    char text[64];
+    ASSERT_TRUE(GetProgramVersionText(text, sizeof text));
+    EXPECT_STREQ(text, "7.1.0 7.0.0 12");
+    char small[4];
+    ASSERT_TRUE(GetProgramVersionText(small, sizeof small));
+    EXPECT_STREQ(small, "7.1");
+    EXPECT_FALSE(GetProgramVersionText(nullptr, 8));
+}
+
 TEST(ModuleVersionInfoTest, FormatsShortOrFull) {
     struct Case {
         const char* name;

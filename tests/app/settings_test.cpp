@@ -60,6 +60,37 @@ TEST(SettingsPathTest, UnwritableDirectoryFallsBackToTheBareName) {
     EXPECT_STREQ(out, "zUnitFinder.cfg");
 }
 
+// An installed program keeps its settings in the user's directory even when root could write
+// beside it: only a program directly in the install directory counts as installed.
+TEST(SettingsPathTest, ProgramsInTheInstallDirectory) {
+    struct Case {
+        const char* program;
+        const char* installDir;
+        bool installed;
+    };
+    const Case cases[] = {
+        {"/usr/bin/zUnitFinder", "/usr/bin", true},
+        {"/usr/bin/zUnitFinder", "/usr/bin/", true},
+        {"/usr/bin//zUnitFinder", "/usr/bin", true},
+        {"/usr/local/bin/zUnitFinder", "/usr/local/bin", true},
+        {"/usr/local/bin/zUnitFinder", "/usr/bin", false},
+        {"/usr/bin/old/zUnitFinder", "/usr/bin", false},
+        {"/usr/binx/zUnitFinder", "/usr/bin", false},
+        {"/usr/zUnitFinder", "/usr/bin", false},
+        {"/home/me/zunit/build/default/app/zUnitFinder", "/usr/local/bin", false},
+        {"/zUnitFinder", "/", true},
+        {"zUnitFinder", "/usr/bin", false},
+        {"/usr/bin/zUnitFinder", "", false},
+        {"/usr/bin/zUnitFinder", nullptr, false},
+        {nullptr, "/usr/bin", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.program != nullptr ? c.program : "(null)") + " in " +
+                     (c.installDir != nullptr ? c.installDir : "(null)"));
+        EXPECT_EQ(IsInInstallDirectory(c.program, c.installDir), c.installed);
+    }
+}
+
 TEST(SettingsPathTest, FixedForTheRunningProgram) {
     char program[kSettingsPathSize];
     ASSERT_GT(zplat::GetModuleFileNameA(nullptr, program, sizeof program), 0u);
