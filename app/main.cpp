@@ -19,7 +19,9 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <thread>
 
 #include "app/bitmap_resources.h"
 #include "app/font_substitutes.h"
@@ -29,6 +31,7 @@
 #include "app/ui_stall_meter.h"
 #include "app/unitfinder_dialog.h"
 #include "ndd/ndd_user_agent.h"
+#include "platform/registry.h"
 
 namespace {
 
@@ -176,6 +179,17 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
     InstallFontSubstitutes();
     RegisterStringTable();
+    // The Wine registry files are read on a worker while the window comes up, so that the first
+    // client lookup (when a device is selected) finds them read instead of freezing the window.
+    struct WarmedRegistry {
+        std::thread worker{[] {
+            zplat::WarmRegistry();
+            for (const std::string& problem : zplat::RegistryProblems()) {
+                std::fprintf(stderr, "zUnitFinder: warning: %s\n", problem.c_str());
+            }
+        }};
+        ~WarmedRegistry() { worker.join(); }
+    } warmed;
     try {
         return Run(app, sinceStart);
     } catch (const std::exception& e) {

@@ -95,6 +95,8 @@ public:
     // Fills *key for the path below the mount point ("" is the mount point itself, components
     // separated by single backslashes). False when there is no such key.
     virtual bool Open(std::string_view path, RegKeyData* key) = 0;
+    // What keeps the backend from serving its keys, for the user ("" when nothing does).
+    virtual std::string Problem() { return std::string(); }
 };
 
 // Keys and values in memory. Creating a value creates its key and every key above it.
@@ -132,6 +134,11 @@ uint32_t RegCloseKey(HKEY key);
 void MountRegistry(HKEY root, std::string_view path, std::shared_ptr<RegistryBackend> backend);
 // Mounts the default backends described at the top.
 void MountDefaultRegistry();
+// Makes the mounted backends read their files now, so a later lookup does not wait for them:
+// call it on a worker thread at start-up.
+void WarmRegistry();
+// The Problem texts of the mounted backends, each once.
+std::vector<std::string> RegistryProblems();
 
 // For tests: an empty mount table for the life of the object, the previous one put back after.
 class ScopedRegistry {
