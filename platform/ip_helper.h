@@ -1,8 +1,9 @@
 #pragma once
 // The IP Helper services the adapter inventory is written against: the adapter list (records
-// shaped like IP_ADAPTER_INFO), per-adapter DNS servers, interface entries, and adding or removing
-// an address. The calls go to the process's current backend: the POSIX one (netlink,
-// /proc/net/route, resolver files) unless a test installs another, such as FakeIpHelper.
+// shaped like IP_ADAPTER_INFO), per-adapter DNS servers, interface entries, adding or removing
+// an address, and the route to a destination. The calls go to the process's current backend: the
+// POSIX one (netlink, /proc/net/route, resolver files) unless a test installs another, such as
+// FakeIpHelper.
 //
 //   std::vector<zplat::AdapterInfo> adapters;
 //   if (zplat::GetAdaptersInfo(&adapters) == zplat::NO_ERROR) {
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/best_route.h"
 #include "platform/win_error.h"
 
 namespace zplat {
@@ -106,6 +108,8 @@ public:
     virtual uint32_t AddIPAddress(uint32_t address, uint32_t mask, uint32_t ifIndex,
                                   uint32_t* context, uint32_t* instance) = 0;
     virtual uint32_t DeleteIPAddress(uint32_t context) = 0;
+    // The route the system would take to destination (platform/best_route.h for the codes).
+    virtual uint32_t GetBestRoute(uint32_t destination, BestRoute* route) = 0;
 };
 
 // The calls the program makes; each forwards to the current backend.

@@ -40,6 +40,10 @@ public:
         return ERROR_NOT_SUPPORTED;
     }
     uint32_t DeleteIPAddress(uint32_t) override { return ERROR_NOT_SUPPORTED; }
+
+    uint32_t GetBestRoute(uint32_t destination, BestRoute* route) override {
+        return ReadSystemRoute(destination, route);
+    }
 };
 
 }  // namespace
