@@ -21,18 +21,20 @@ std::vector<ZCIDRBlock> Bounded(std::vector<ZCIDRBlock> blocks) {
 }  // namespace
 
 ZSubnetSweep::ZSubnetSweep(std::vector<ZCIDRBlock> blocks, uint32_t rate, ZSendPacer::Clock clock)
-    : builder_(std::make_unique<ZNDDProtocolProcessor>()),
-      walk_(Bounded(std::move(blocks))),
+    : blocks_(Bounded(std::move(blocks))),
+      builder_(std::make_unique<ZNDDProtocolProcessor>()),
+      walk_(blocks_),
       pacer_(rate, std::move(clock)),
-      states_(walk_.GetBlocks().size()) {}
+      states_(blocks_.size()) {}
 
 ZSubnetSweep::~ZSubnetSweep() {
     StopThread();
 }
 
 void ZSubnetSweep::Prepare(std::vector<ZSubnetWalk::LocalSubnet> local, ZRouteFinder* routes) {
+    std::lock_guard<zplat::CriticalSection> held(lock_);
     walk_.SetLocalSubnets(std::move(local));
-    const std::vector<ZCIDRBlock>& blocks = walk_.GetBlocks();
+    const std::vector<ZCIDRBlock>& blocks = blocks_;
     for (size_t i = 0; i < blocks.size(); ++i) {
         BlockState& state = states_[i];
         ZRouteFinder::Route route;
@@ -46,7 +48,8 @@ void ZSubnetSweep::Prepare(std::vector<ZSubnetWalk::LocalSubnet> local, ZRouteFi
 
 void ZSubnetSweep::BeginCycle(uint16_t requesterPort, const char* computerName, uint32_t target,
                               const char* serviceType, const char* data) {
-    const std::vector<ZCIDRBlock>& blocks = walk_.GetBlocks();
+    std::lock_guard<zplat::CriticalSection> held(lock_);
+    const std::vector<ZCIDRBlock>& blocks = blocks_;
     if (!armed_) {
         // Idle time earns nothing: a cycle after a pause starts at the rate, not with a burst.
         pacer_.Reset();
@@ -85,22 +88,31 @@ void ZSubnetSweep::BeginCycle(uint16_t requesterPort, const char* computerName, 
 }
 
 void ZSubnetSweep::Halt() {
+    std::lock_guard<zplat::CriticalSection> held(lock_);
     armed_ = false;
 }
 
 bool ZSubnetSweep::HasWork() const {
+    std::lock_guard<zplat::CriticalSection> held(lock_);
     return armed_;
 }
 
 bool ZSubnetSweep::HasRoute(size_t block) const {
+    std::lock_guard<zplat::CriticalSection> held(lock_);
     return block < states_.size() && states_[block].routed;
 }
 
 uint32_t ZSubnetSweep::MsUntilNext() {
+    std::lock_guard<zplat::CriticalSection> held(lock_);
     return pacer_.MsUntilNext();
 }
 
 uint32_t ZSubnetSweep::SendDue(const Send& send) {
+    std::lock_guard<zplat::CriticalSection> held(lock_);
+    return SendDueLocked(send);
+}
+
+uint32_t ZSubnetSweep::SendDueLocked(const Send& send) {
     if (!armed_) {
         return 0;
     }
@@ -136,12 +148,12 @@ uint32_t ZSubnetSweep::SendDue(const Send& send) {
     return count;
 }
 
-void ZSubnetSweep::StartThread(zplat::CriticalSection* lock, Send send) {
-    if (thread_.joinable() || lock == nullptr) {
+void ZSubnetSweep::StartThread(Send send) {
+    if (thread_.joinable()) {
         return;
     }
     stopping_.store(false);
-    thread_ = std::thread([this, lock, send = std::move(send)] { Run(lock, send); });
+    thread_ = std::thread([this, send = std::move(send)] { Run(send); });
 }
 
 void ZSubnetSweep::StopThread() {
@@ -153,14 +165,14 @@ void ZSubnetSweep::StopThread() {
     thread_.join();
 }
 
-void ZSubnetSweep::Run(zplat::CriticalSection* lock, const Send& send) {
+void ZSubnetSweep::Run(const Send& send) {
     while (!stopping_.load()) {
         uint32_t waitMs = zplat::INFINITE;
         {
-            std::lock_guard<zplat::CriticalSection> held(*lock);
-            SendDue(send);
-            if (HasWork()) {
-                waitMs = std::max(kMinWaitMs, MsUntilNext());
+            std::lock_guard<zplat::CriticalSection> held(lock_);
+            SendDueLocked(send);
+            if (armed_) {
+                waitMs = std::max(kMinWaitMs, pacer_.MsUntilNext());
             }
         }
         wake_.Wait(waitMs);

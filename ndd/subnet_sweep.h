@@ -8,7 +8,7 @@
 //   ZSubnetSweep sweep(blocks, 2000);                       // 2,000 requests per second
 //   sweep.Prepare(localSubnets, &routes);                   // after the interfaces are read
 //   sweep.BeginCycle(port, "STUDIO-PC", kEveryDevice, "zelvane.*", identity);
-//   sweep.StartThread(&engineLock, [&](const char* d, int n, uint32_t to) { ... send ... });
+//   sweep.StartThread([&](const char* d, int n, uint32_t to) { ... send ... });
 //
 // Each request carries as requester the address and mask of the local interface that routes to
 // its block (ZRouteFinder); a block without a route is left out until the next Prepare. The
@@ -17,13 +17,15 @@
 // starts with the first cycle after a pass ends. A cycle for one target address sends one request
 // to that address when a block holds it, and nothing otherwise.
 //
-// Threads and locks: every operation but StartThread and StopThread runs with the owner's lock
-// held (the engine lock), and so does each step of the sweep's thread: a step sends what the
-// rate allows at that moment (at most a few milliseconds' worth) and releases the lock before it
-// waits. StopThread must be called without that lock; the destructor calls it.
+// Threads and locks: the sweep has a lock of its own, which every operation takes; the owner may
+// call them holding its own lock (lock order: owner's lock, then the sweep's). Each step of the
+// sweep's thread sends, under the sweep's lock only, what the rate allows at that moment (at most
+// a few milliseconds' worth), so a sweep never holds up the owner's answer path. Once Halt or
+// Prepare has returned, no send is under way and none starts before the next BeginCycle: the
+// owner closes or reopens its socket after either. The destructor ends the thread.
 //
-// Ownership: the sweep owns its blocks, walk, pacer, request bytes and thread; the lock and the
-// send function belong to the owner and must outlive the thread.
+// Ownership: the sweep owns its blocks, walk, pacer, request bytes and thread; the send function
+// belongs to the owner and is called only between BeginCycle and the next Halt or Prepare.
 
 #include <atomic>
 #include <cstdint>
@@ -75,11 +77,12 @@ public:
     // Milliseconds until SendDue may send again (0: now).
     uint32_t MsUntilNext();
 
-    // Runs SendDue on a thread of its own, under *lock, until StopThread.
-    void StartThread(zplat::CriticalSection* lock, Send send);
+    // Runs SendDue on a thread of its own until StopThread (a second start does nothing).
+    void StartThread(Send send);
     void StopThread();
 
-    const std::vector<ZCIDRBlock>& GetBlocks() const { return walk_.GetBlocks(); }
+    // The blocks, fixed at construction.
+    const std::vector<ZCIDRBlock>& GetBlocks() const { return blocks_; }
     // Whether Prepare found a route to block i.
     bool HasRoute(size_t block) const;
     uint64_t GetSentCount() const { return sent_.load(); }
@@ -93,8 +96,11 @@ private:
         std::vector<char> request;  // this cycle's request, empty when none
     };
 
-    void Run(zplat::CriticalSection* lock, const Send& send);
+    void Run(const Send& send);
+    uint32_t SendDueLocked(const Send& send);
 
+    const std::vector<ZCIDRBlock> blocks_;
+    mutable zplat::CriticalSection lock_;  // everything below
     std::unique_ptr<ZNDDProtocolProcessor> builder_;
     ZSubnetWalk walk_;
     ZSendPacer pacer_;

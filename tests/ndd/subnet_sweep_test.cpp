@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 #include "ndd/zg2p_message.h"
 #include "net/network_adapter_pci_location.h"
 #include "net/route_finder.h"
+#include "platform/clock.h"
 #include "platform/fake_ip_helper.h"
 #include "platform/inet.h"
 #include "platform/registry.h"
@@ -247,32 +249,34 @@ TEST_F(SubnetSweepTest, ASearchForOneAddressSendsOneRequestWhenABlockHoldsIt) {
     }
 }
 
-TEST_F(SubnetSweepTest, ThreadSendsUnderTheOwnersLock) {
+TEST_F(SubnetSweepTest, ThreadSendsUntilHaltedAndNotAfter) {
     // On the steady clock: the thread must see time pass.
     auto sweep =
-        std::make_unique<ZSubnetSweep>(std::vector<ZCIDRBlock>{Block("10.31.2.0/30")}, 2000);
+        std::make_unique<ZSubnetSweep>(std::vector<ZCIDRBlock>{Block("10.31.0.0/16")}, 20000);
     ZRouteFinder routes;
     sweep->Prepare({}, &routes);
-    zplat::CriticalSection lock;
-    zplat::Event done(/*manualReset=*/true, /*initialState=*/false);
-    std::vector<std::string> to;
-    sweep->StartThread(&lock, [&](const char*, int, uint32_t address) {
-        // The owner's lock is held: another thread cannot take it now.
-        std::thread probe([&] { EXPECT_FALSE(lock.TryEnter()); });
-        probe.join();
-        to.push_back(zplat::InetNtoa(address));
-        if (to.size() == 2) {
-            done.Set();
+    std::atomic<bool> halted{false};
+    std::atomic<int> afterHalt{0};
+    std::atomic<int> count{0};
+    zplat::Event some(/*manualReset=*/true, /*initialState=*/false);
+    sweep->StartThread([&](const char*, int, uint32_t) {
+        if (halted.load()) {
+            afterHalt.fetch_add(1);
+        }
+        if (count.fetch_add(1) == 100) {
+            some.Set();
         }
         return 0;
     });
-    {
-        std::lock_guard<zplat::CriticalSection> held(lock);
-        sweep->BeginCycle(40001, "PC", ZSubnetSweep::kEveryDevice, "zelvane.*", "");
-    }
-    ASSERT_EQ(done.Wait(5000), zplat::WAIT_OBJECT_0);
+    sweep->BeginCycle(40001, "PC", ZSubnetSweep::kEveryDevice, "zelvane.*", "");
+    ASSERT_EQ(some.Wait(5000), zplat::WAIT_OBJECT_0);
+    sweep->Halt();
+    halted.store(true);  // after Halt returned: no send may follow
+    zplat::Sleep(50);
+    EXPECT_EQ(afterHalt.load(), 0);
+    EXPECT_TRUE(sweep->HasWork() == false);
     sweep->StopThread();
-    EXPECT_EQ(to, (std::vector<std::string>{"10.31.2.1", "10.31.2.2"}));
+    EXPECT_GT(sweep->GetSentCount(), 100u);
 }
 
 }  // namespace
