@@ -44,6 +44,9 @@ ZDeviceSimulator::ZDeviceSimulator(std::vector<ZSimulatedDevice> devices, Option
       builder_(std::make_unique<ZNDDProtocolProcessor>()),
       random_(options_.seed != 0 ? options_.seed : std::random_device{}()) {
     reader_->SetHandler(this);
+    for (const ZSimulatedDevice& d : devices_) {
+        addresses_.insert(d.address);
+    }
 }
 
 ZDeviceSimulator::~ZDeviceSimulator() {
@@ -213,8 +216,23 @@ int ZDeviceSimulator::OnSearchRequest(uint32_t requesterAddress, uint32_t reques
     }
     ++stats_.requests;
     const Arrival& arrival = *arrival_;
+    if (stats_.requests == 1) {
+        firstRequestMs_ = arrival.nowMs;
+    }
+    const uint64_t second =
+        arrival.nowMs >= firstRequestMs_ ? (arrival.nowMs - firstRequestMs_) / 1000 : 0;
+    if (second < kCountedSeconds) {
+        if (stats_.requestsPerSecond.size() <= second) {
+            stats_.requestsPerSecond.resize(second + 1, 0);
+        }
+        ++stats_.requestsPerSecond[second];
+    }
+    const bool toOneDevice = addresses_.count(arrival.destination) != 0;
     int answers = 0;
     for (const ZSimulatedDevice& d : devices_) {
+        if (toOneDevice && d.address != arrival.destination) {
+            continue;
+        }
         if (!ZNetworkDeviceDetection::MatchServiceNamePattern(serviceType, d.serviceName.c_str())) {
             continue;
         }

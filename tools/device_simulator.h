@@ -5,7 +5,9 @@
 // that the request targets (every device, or the device's own reported address) it sends an
 // answer built with the protocol processor, or its refusal, to the requester: the request's
 // source address and the requester port that the request names. Answers may be delayed, each by
-// the base delay plus a random jitter.
+// the base delay plus a random jitter. As on a real network, a request sent to the address that
+// a device reports reaches that device alone; broadcasts, and requests to any other address of
+// the host, reach every device.
 //
 //   ZDeviceSimulator::Options options;
 //   options.jitterMs = 50;
@@ -25,6 +27,7 @@
 #include <queue>
 #include <random>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "ndd/ndd_protocol_handler.h"
@@ -55,7 +58,10 @@ public:
         uint64_t answers = 0;    // answers sent
         uint64_t refusals = 0;   // refusals sent
         uint64_t sendFailures = 0;
+        // Search requests received in each second since the first one (at most kCountedSeconds).
+        std::vector<uint64_t> requestsPerSecond;
     };
+    static constexpr size_t kCountedSeconds = 3600;
 
     // One datagram waiting to be sent.
     struct Outgoing {
@@ -122,7 +128,9 @@ private:
     uint64_t AnswerDelay();
 
     std::vector<ZSimulatedDevice> devices_;
+    std::unordered_set<uint32_t> addresses_;  // the devices' addresses
     Options options_;
+    uint64_t firstRequestMs_ = 0;
     std::unique_ptr<ZZG2PCodec> codec_;
     std::unique_ptr<ZNDDProtocolProcessor> reader_;   // reads requests
     std::unique_ptr<ZNDDProtocolProcessor> builder_;  // builds answers and refusals

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -118,12 +119,18 @@ int ZSimulateCommand::Run() {
 
     if (stats_) {
         const ZDeviceSimulator::Stats& s = simulator.GetStats();
+        uint64_t peak = 0;
+        for (uint64_t n : s.requestsPerSecond) {
+            peak = std::max(peak, n);
+        }
         const nlohmann::json summary = {{"devices", simulator.GetDeviceCount()},
                                         {"datagrams", s.datagrams},
                                         {"requests", s.requests},
                                         {"answers", s.answers},
                                         {"refusals", s.refusals},
-                                        {"send_failures", s.sendFailures}};
+                                        {"send_failures", s.sendFailures},
+                                        {"requests_per_second", s.requestsPerSecond},
+                                        {"peak_requests_per_second", peak}};
         std::printf("%s\n", summary.dump().c_str());
     }
     return kExitSuccess;
