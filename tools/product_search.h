@@ -29,6 +29,8 @@
 
 #include "catalogue/unitfinder_core.h"
 #include "catalogue/unitfinder_core_handler.h"
+#include "net/cidr_block.h"
+#include "net/send_pacer.h"
 #include "platform/event.h"
 #include "tools/product_table.h"
 #include "tools/product_tracker.h"
@@ -43,6 +45,8 @@ public:
         std::optional<std::string> service;  // unset: the finder's "zelvane.*"
         std::optional<std::string> data;     // unset: the finder's identity document
         uint32_t countTarget = 0;            // note when this many products are listed
+        std::vector<ZCIDRBlock> subnets;     // also swept each cycle (ZSubnetSweep)
+        uint32_t sweepRate = ZSendPacer::kDefaultRate;
     };
 
     explicit ZProductSearch(const Options& options);
@@ -74,6 +78,8 @@ public:
     std::string GetSearchErrorText() const;
     // Answers dropped because they arrived while a search was being sent.
     uint64_t GetDroppedAnswerCount() const;
+    // Requests sent to the --subnet blocks so far.
+    uint64_t GetSweptCount() const;
     // When the product count first reached countTarget: milliseconds since Start and the search
     // cycle (1 = the first); -1 while not reached.
     int64_t GetTargetReachedMs() const { return targetMs_.load(); }

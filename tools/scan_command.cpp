@@ -57,6 +57,7 @@ void ZScanCommand::Configure(CLI::App* command) {
     command->add_option("--interval", intervalMs_, "Milliseconds between search cycles")
         ->capture_default_str();
     search_.Configure(command);
+    subnets_.Configure(command);
     command
         ->add_option("--expect", expectPath_,
                      "Compare with the expected inventory in FILE (format below)")
@@ -77,6 +78,9 @@ int ZScanCommand::Run() {
         std::fprintf(stderr, "zunit scan: --time and --interval must be positive\n");
         return kExitUsage;
     }
+    if (!subnets_.Check("scan")) {
+        return kExitUsage;
+    }
     ZExpectedInventory expected;
     if (!expectPath_.empty()) {
         std::string error;
@@ -95,6 +99,7 @@ int ZScanCommand::Run() {
                                               std::chrono::duration<double>(seconds_));
     ZProductSearch::Options options;
     search_.Apply(&options);
+    subnets_.Apply(&options);
     options.intervalMs = intervalMs_;
     options.countTarget = until_ > 0 ? until_ : countTarget_;
     ZProductSearch search(options);
@@ -170,6 +175,7 @@ int ZScanCommand::Run() {
                                         {"answers", search.GetTracker().GetAnswerCount()},
                                         {"refusals", search.GetTracker().GetRefusalCount()},
                                         {"dropped_while_sending", search.GetDroppedAnswerCount()},
+                                        {"swept", search.GetSweptCount()},
                                         {"devices", table.GetCount()},
                                         {"target", options.countTarget},
                                         {"all_stored_ms", search.GetTargetReachedMs()},
