@@ -36,6 +36,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 #include "app/resource_icon_provider.h"
 #include "app/settings.h"
@@ -152,6 +153,7 @@ private:
     ZUserAgentFactory makeAgent_;
     char settingsPath_[kSettingsPathSize] = {};
     bool closeOnConnect_ = false;
+    std::vector<ZCIDRBlock> subnets_;  // the Subnets setting, swept beside the broadcasts
     ZUnitFinderCore* core_ = nullptr;
     TListHeader* header_ = nullptr;
     QImage rowBitmap_;
