@@ -5,7 +5,10 @@
 //   zplat::CriticalSection cs;
 //   cs.Enter(); ... cs.Leave();
 //   if (cs.TryEnter()) { ...; cs.Leave(); }   // never blocks
+//   if (cs.TryEnterFor(5)) { ...; cs.Leave(); }   // waits at most 5 ms
 
+#include <chrono>
+#include <cstdint>
 #include <mutex>
 
 namespace zplat {
@@ -14,6 +17,10 @@ class CriticalSection {
 public:
     void Enter() { mutex_.lock(); }
     bool TryEnter() { return mutex_.try_lock(); }
+    // Waits at most timeoutMs for the lock; woken as soon as its holder leaves.
+    bool TryEnterFor(uint32_t timeoutMs) {
+        return mutex_.try_lock_for(std::chrono::milliseconds(timeoutMs));
+    }
     void Leave() { mutex_.unlock(); }
 
     // For std::lock_guard / std::unique_lock.
@@ -22,7 +29,7 @@ public:
     void unlock() { Leave(); }
 
 private:
-    std::recursive_mutex mutex_;
+    std::recursive_timed_mutex mutex_;
 };
 
 }  // namespace zplat
