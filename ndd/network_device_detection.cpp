@@ -273,6 +273,10 @@ bool ZNetworkDeviceDetection::SendSearch(const char* serviceType, const char* ta
                                static_cast<int>(processor_->GetLength()),
                                socket_->GetGroupAddress(), remotePort_);
     }
+    if (sent != 0 && result != nullptr) {
+        // Reported as a failure with a code of its own, not as "No Error".
+        *result = kNetworkError;
+    }
     if (sweep_ != nullptr) {
         sweep_->BeginCycle(requesterPort, config_.GetComputerName(), targetAddress, serviceType,
                            data);
