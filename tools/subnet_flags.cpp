@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "net/route_finder.h"
+#include "tools/option_check.h"
 
 void ZSubnetFlags::Configure(CLI::App* command) {
     command
@@ -14,7 +15,8 @@ void ZSubnetFlags::Configure(CLI::App* command) {
                      "unicast to each of its addresses; repeatable")
         ->type_name("CIDR");
     command->add_option("--rate", rate_, "Requests per second to --subnet blocks")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(ZOptionCheck::WholeNumber(1, ZSendPacer::kMaxRate));
 }
 
 bool ZSubnetFlags::Check(const char* command) {
