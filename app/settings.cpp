@@ -1,8 +1,10 @@
 #include "app/settings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/module.h"
 #include "platform/profile.h"
@@ -108,4 +110,32 @@ bool WriteCloseOnConnect(const char* settingsPath, bool closeOnConnect) {
     std::snprintf(text, sizeof text, "%d", closeOnConnect ? 1 : 0);
     return zplat::WritePrivateProfileStringA(kSettingsSection, kCloseOnConnectKey, text,
                                              settingsPath);
+}
+
+std::vector<ZCIDRBlock> ReadSubnets(const char* settingsPath) {
+    char value[kSubnetsValueSize];
+    zplat::GetPrivateProfileStringA(kSettingsSection, kSubnetsKey, "", value, sizeof value,
+                                    settingsPath);
+    std::vector<ZCIDRBlock> blocks;
+    const std::string text(value);
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(',', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const size_t first = text.find_first_not_of(" \t", start);
+        std::string entry;
+        if (first != std::string::npos && first < end) {
+            const size_t last = text.find_last_not_of(" \t", end - 1);
+            entry = text.substr(first, last - first + 1);
+        }
+        ZCIDRBlock block;
+        if (!entry.empty() && ZCIDRBlock::Parse(entry.c_str(), &block, nullptr) &&
+            std::find(blocks.begin(), blocks.end(), block) == blocks.end()) {
+            blocks.push_back(block);
+        }
+        start = end + 1;
+    }
+    return blocks;
 }

@@ -30,6 +30,10 @@
 #include "controls/graphic_button_xt.h"
 #include "foundation/device_text.h"
 #include "foundation/double_list_iterator.h"
+#include "ndd/ndd_user_agent.h"
+#include "ndd/network_device_detection.h"
+#include "net/send_pacer.h"
+#include "platform/module.h"
 #include "platform/string_resources.h"
 
 namespace {
@@ -87,6 +91,22 @@ constexpr int kResultNone = 0;
 // Device texts arrive in the device's code page (ZDeviceText decides which).
 QString Text(const ZString& s) {
     return QString::fromStdString(ZDeviceText::ToUtf8(s.GetString()));
+}
+
+// The agents of makeAgent, whose engine also sweeps subnets (when the agent is the real one).
+ZUserAgentFactory SweepingSubnets(ZUserAgentFactory makeAgent, std::vector<ZCIDRBlock> subnets) {
+    if (!makeAgent || subnets.empty()) {
+        return makeAgent;
+    }
+    return
+        [makeAgent = std::move(makeAgent), subnets = std::move(subnets)](
+            const char* groupAddress, uint16_t localPort, uint16_t remotePort) -> INDDUserAgent* {
+            INDDUserAgent* agent = makeAgent(groupAddress, localPort, remotePort);
+            if (auto* real = dynamic_cast<ZNDDUserAgent*>(agent); real != nullptr) {
+                real->GetEngine()->SetSubnets(subnets, ZSendPacer::kDefaultRate);
+            }
+            return agent;
+        };
 }
 
 }  // namespace
@@ -244,7 +264,7 @@ void TUnitFinderDialog::HandleCreate() {
     listFont_.font = PixelFont(QStringLiteral("Arial"), kListFontPixels);
     header_->show();
 
-    core_ = new ZUnitFinderCore(this, makeAgent_);
+    core_ = new ZUnitFinderCore(this, SweepingSubnets(makeAgent_, subnets_));
     core_->Start();
     HandleSize();
 }
@@ -303,6 +323,7 @@ void TUnitFinderDialog::ApplyStyle() {
 
 void TUnitFinderDialog::ReadSettings() {
     closeOnConnect_ = ReadCloseOnConnect(settingsPath_);
+    subnets_ = ReadSubnets(settingsPath_);
 }
 
 void TUnitFinderDialog::WriteSettings() {

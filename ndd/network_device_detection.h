@@ -14,7 +14,10 @@
 //
 // One cycle puts two datagrams per local interface on the network, in table order, each carrying
 // the address and mask of its own interface as the requester address. Without any interface one
-// request with the machine's primary address goes to the socket's group address.
+// request with the machine's primary address goes to the socket's group address. Given subnets
+// (SetSubnets), each cycle also sweeps them: a ZSubnetSweep sends the cycle's request by unicast,
+// paced, to every host address beyond the local subnets, from the same socket, on a thread of its
+// own that never takes the engine lock.
 //
 // Threads and locks: Start, Stop, SendSearch and the interface getters run on the owner's threads
 // under the engine lock; answers arrive on the socket's delivery thread, which takes the engine
@@ -35,6 +38,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "foundation/string.h"
 #include "ndd/answer_records.h"
@@ -43,6 +47,7 @@
 #include "ndd/network_device_detection_handler.h"
 #include "ndd/network_device_detection_interface.h"
 #include "ndd/zg2p_codec_handler.h"
+#include "net/cidr_block.h"
 #include "net/ip_address.h"
 #include "net/system_network_config.h"
 #include "net/udp_socket_handler.h"
@@ -51,6 +56,7 @@
 #include "platform/event.h"
 
 class ZNDDProtocolProcessor;
+class ZSubnetSweep;
 class ZUDPSocket;
 class ZZG2PCodec;
 
@@ -129,6 +135,12 @@ public:
     // The adapter name of an entry ("" when unknown), null when index is out of range.
     const char* GetInterfaceName(uint32_t index);
 
+    // Subnets beyond the local ones to sweep every cycle, rate requests per second (an empty list
+    // sweeps nothing). Blocks without a route are left out until the socket is opened again.
+    void SetSubnets(std::vector<ZCIDRBlock> blocks, uint32_t rate);
+    // Sweep requests sent so far.
+    uint64_t GetSweptCount();
+
     bool IsSearching() const { return searching_.load(); }
     // Answers dropped because they arrived while a search was being sent: none any more (they
     // wait for it); kept for the figures that report it.
@@ -155,6 +167,7 @@ private:
     void DeleteAnswers();
     void RegisterAddressChange();
     void CancelAddressChange();
+    void PrepareSweep();
 
     zplat::CriticalSection lock_;  // the engine lock
     std::atomic<bool> searching_{false};
@@ -174,5 +187,6 @@ private:
     zplat::Event changeEvent_{/*manualReset=*/true, /*initialState=*/false};
     zplat::Overlapped changeOverlapped_;
     bool changeRegistered_ = false;
-    ZAnswerRecords answers_;  // under the engine lock
+    ZAnswerRecords answers_;               // under the engine lock
+    std::unique_ptr<ZSubnetSweep> sweep_;  // null without subnets
 };

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/memory_profile_file_store.h"
 #include "platform/module.h"
@@ -170,6 +171,43 @@ TEST_F(SettingsFileTest, UnwritablePlaceFails) {
     const std::string nowhere = dir_ + "/missing/zUnitFinder.cfg";
     EXPECT_FALSE(WriteCloseOnConnect(nowhere.c_str(), true));
     EXPECT_FALSE(ReadCloseOnConnect(nowhere.c_str()));
+}
+
+TEST_F(SettingsFileTest, SubnetsAreReadWithBadEntriesIgnored) {
+    struct Case {
+        const char* content;
+        std::vector<std::string> blocks;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"[SETUP]\nCloseOnConnect=1\n", {}},
+        {"[SETUP]\nSubnets=10.31.2.0/24\n", {"10.31.2.0/24"}},
+        {"[setup]\nsubnets = 10.20.0.0/22 ,\t10.31.2.0/24,,\n", {"10.20.0.0/22", "10.31.2.0/24"}},
+        // Malformed, too large, host bits set, a repeat: each ignored, the rest used.
+        {"[SETUP]\nSubnets=nonsense,10.0.0.0/8,10.31.2.0/24,10.20.1.0/22,10.31.2.0/24,"
+         "192.168.7.8/31\n",
+         {"10.31.2.0/24", "192.168.7.8/31"}},
+        {"[SETUP]\nSubnets=\"10.31.2.0/24\"\n", {"10.31.2.0/24"}},  // quotes are the profile's
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        SetContent(c.content);
+        std::vector<std::string> texts;
+        for (const ZCIDRBlock& b : ReadSubnets(path_.c_str())) {
+            texts.push_back(b.GetText());
+        }
+        EXPECT_EQ(texts, c.blocks);
+    }
+    // A value longer than is read is cut; a block cut short is not taken for another.
+    std::string many = "[SETUP]\nSubnets=";
+    while (many.size() < kSubnetsValueSize + 100) {
+        many += "10.31.2.0/24,";
+    }
+    SetContent(many + "10.40.0.0/16\n");
+    const std::vector<ZCIDRBlock> read = ReadSubnets(path_.c_str());
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].GetText(), "10.31.2.0/24");
+    EXPECT_TRUE(ReadSubnets((dir_ + "/missing.cfg").c_str()).empty());
 }
 
 }  // namespace
