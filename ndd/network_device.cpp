@@ -5,42 +5,47 @@
 ZNetworkDevice::ZNetworkDevice(const char* serviceName, uint16_t port, uint16_t auxValue,
                                const char* deviceName, const char* model, const char* version,
                                const char* info, const char* extraText)
-    : port_(port),
-      auxValue_(auxValue),
-      serviceName_(Copy(serviceName)),
-      deviceName_(Copy(deviceName)),
-      model_(Copy(model)),
-      version_(Copy(version)),
-      info_(Copy(info)),
-      extraText_(Copy(extraText)) {}
+    : port_(port), auxValue_(auxValue) {
+    const char* texts[kTextSlots] = {serviceName, deviceName, model, version, info, extraText};
+    size_t sizes[kTextSlots];
+    size_t total = 0;
+    for (int i = 0; i < kTextSlots; ++i) {
+        sizes[i] = texts[i] != nullptr ? std::strlen(texts[i]) + 1 : 0;  // the text and its NUL
+        total += sizes[i];
+    }
+    if (total > 0) {
+        texts_.reset(new char[total]);
+    }
+    size_t at = 0;
+    for (int i = 0; i < kTextSlots; ++i) {
+        if (texts[i] == nullptr) {
+            offsets_[i] = kAbsent;
+            continue;
+        }
+        std::memcpy(texts_.get() + at, texts[i], sizes[i]);
+        offsets_[i] = static_cast<uint32_t>(at);
+        at += sizes[i];
+    }
+}
 
 ZNetworkDevice::~ZNetworkDevice() = default;
 
-ZNetworkDevice::Text ZNetworkDevice::Copy(const char* text) {
-    if (text == nullptr)
-        return nullptr;
-    const size_t size = std::strlen(text) + 1;  // exactly the text and its NUL
-    Text copy(new char[size]);
-    std::memcpy(copy.get(), text, size);
-    return copy;
-}
-
 const char* ZNetworkDevice::GetServiceName() {
-    return Read(serviceName_);
+    return Read(kServiceName);
 }
 
 uint32_t ZNetworkDevice::GetAddressCount() {
-    return addressCount_;
+    return static_cast<uint32_t>(addresses_.size());
 }
 
 IIPAddress* ZNetworkDevice::GetAddress(uint32_t index) {
-    return index < addressCount_ ? addresses_[index].get() : nullptr;
+    return index < addresses_.size() ? addresses_[index].get() : nullptr;
 }
 
 IIPAddress* ZNetworkDevice::FindAddress(const char* text) {
     if (text == nullptr)
         return nullptr;
-    for (uint32_t i = 0; i < addressCount_; ++i) {
+    for (size_t i = 0; i < addresses_.size(); ++i) {
         if (std::strcmp(addresses_[i]->GetAddressText(), text) == 0)
             return addresses_[i].get();
     }
@@ -53,7 +58,7 @@ IIPAddress* ZNetworkDevice::FindAddress(uint32_t address) {
 
 IIPAddress* ZNetworkDevice::FindAddressInSubnet(uint32_t address, uint32_t mask) {
     const uint32_t broadcast = BroadcastOf(address, mask);
-    for (uint32_t i = 0; i < addressCount_; ++i) {
+    for (size_t i = 0; i < addresses_.size(); ++i) {
         if (addresses_[i]->GetBroadcast() == broadcast)
             return addresses_[i].get();
     }
@@ -70,16 +75,16 @@ uint16_t ZNetworkDevice::GetAuxValue() {
     return auxValue_;
 }
 const char* ZNetworkDevice::GetDeviceName() {
-    return Read(deviceName_);
+    return Read(kDeviceName);
 }
 const char* ZNetworkDevice::GetModel() {
-    return Read(model_);
+    return Read(kModel);
 }
 const char* ZNetworkDevice::GetVersion() {
-    return Read(version_);
+    return Read(kVersion);
 }
 const char* ZNetworkDevice::GetInfo() {
-    return Read(info_);
+    return Read(kInfo);
 }
 const char* ZNetworkDevice::AddressToText(uint32_t address) {
     return FormatDottedAddress(address);
@@ -88,7 +93,7 @@ IIPAddress* ZNetworkDevice::GetLocalAddress() {
     return &localAddress_;
 }
 const char* ZNetworkDevice::GetExtraText() {
-    return Read(extraText_);
+    return Read(kExtraText);
 }
 
 void ZNetworkDevice::SetUserData(uint32_t userData) {
@@ -96,12 +101,14 @@ void ZNetworkDevice::SetUserData(uint32_t userData) {
 }
 
 bool ZNetworkDevice::AddAddress(uint32_t address, uint32_t mask, uint32_t index) {
-    if (addressCount_ >= kMaxAddresses)
+    if (addresses_.size() >= kMaxAddresses)
         return false;
-    addresses_[addressCount_] = std::make_unique<ZIPAddress>();
-    ZIPAddress& entry = *addresses_[addressCount_++];
-    entry.SetNumeric(address, mask, 0);
-    entry.SetIndex(static_cast<int32_t>(index));
+    if (addresses_.empty())
+        addresses_.reserve(1);  // what nearly every record holds
+    auto entry = std::make_unique<ZIPAddress>();
+    entry->SetNumeric(address, mask, 0);
+    entry->SetIndex(static_cast<int32_t>(index));
+    addresses_.push_back(std::move(entry));
     return true;
 }
 
