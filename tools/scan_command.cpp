@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "platform/memory_usage.h"
@@ -117,6 +118,10 @@ int ZScanCommand::Run() {
 
     ZStatusLine status(stderr, !quiet_ && ::isatty(::fileno(stderr)) != 0);
     size_t compared = 0;  // the product count at the last --expect comparison
+    if (!status.IsEnabled() && expected.GetCount() == 0) {
+        // Nothing to show or compare per product: only --until's count ends the wait early.
+        search.SetWakeCount(until_ > 0 ? until_ : std::numeric_limits<size_t>::max());
+    }
     for (;;) {
         const Clock::time_point now = Clock::now();
         if (now >= end) {
