@@ -105,7 +105,7 @@ void ZDatagramQueue::ResetRing() {
 }
 
 bool ZDatagramQueue::Push(const char* data, uint32_t length, uint32_t fromAddress,
-                          uint16_t fromPort, bool truncated) {
+                          uint16_t fromPort, bool truncated, bool wake) {
     std::lock_guard<std::mutex> lock(mutex_);
     uint64_t start = tail_;
     if (entries_.empty()) {
@@ -132,9 +132,18 @@ bool ZDatagramQueue::Push(const char* data, uint32_t length, uint32_t fromAddres
     queuedBytes_ += length;
     ++pushed_;
     peak_ = std::max(peak_, static_cast<uint32_t>(entries_.size()));
-    // Without a waiter this costs no system call; with one, the first datagram wakes it.
-    ready_.notify_one();
+    if (wake) {
+        // Without a waiter this costs no system call; with one, the first datagram wakes it.
+        ready_.notify_one();
+    }
     return true;
+}
+
+void ZDatagramQueue::Wake() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!entries_.empty()) {
+        ready_.notify_one();
+    }
 }
 
 bool ZDatagramQueue::Pop(char* buffer, uint32_t capacity, Datagram* info, uint32_t timeoutMs) {

@@ -58,8 +58,12 @@ public:
     // bound (a datagram longer than maxBytes never fits) or its chunk of the ring could not be
     // made. A stopped queue still takes datagrams:
     // Stop ends the waiting side only.
+    // wake false leaves a waiting Pop asleep: a caller that pushes a batch wakes it once after
+    // the batch (Wake), instead of a wake-up, and a system call, for every datagram.
     bool Push(const char* data, uint32_t length, uint32_t fromAddress, uint16_t fromPort,
-              bool truncated);
+              bool truncated, bool wake = true);
+    // Wakes a waiting Pop when a datagram is queued.
+    void Wake();
     // Waits up to timeoutMs (zplat::INFINITE allowed) for the oldest datagram and takes it: its
     // bytes into buffer (at most capacity of them; *info says how many were copied) and its facts
     // into *info. False when the wait ended without one or the queue is stopped.
