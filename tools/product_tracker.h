@@ -25,7 +25,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "ndd/ndd_user_agent_handler.h"
@@ -94,10 +96,29 @@ public:
     static Key KeyOf(INetworkDevice* device);
 
 private:
+    // A key's fields as views: answers are looked up without making the key's strings, and the
+    // index's views point into the keys of sightings_, whose nodes never move.
+    struct KeyView {
+        std::string_view service;
+        std::string_view address;
+        uint16_t port = 0;
+        bool operator==(const KeyView& other) const = default;
+    };
+    struct KeyViewHash {
+        size_t operator()(const KeyView& key) const;
+    };
+    using Sightings = std::map<Key, Sighting>;
+
+    // Seen's work, on the mutex's hold.
+    void Note(const KeyView& key, std::string_view localAddress, int64_t now);
+
     const uint32_t staleAfterMs_;
     const Clock clock_;
     mutable std::mutex mutex_;
-    std::map<Key, Sighting> sightings_;
+    // In key order, the order Sweep reports stale products in; index_ finds an entry by hash,
+    // not by a walk of string comparisons down the tree (thousands of answers a second).
+    Sightings sightings_;
+    std::unordered_map<KeyView, Sightings::iterator, KeyViewHash> index_;
     std::vector<Event> events_;
     size_t staleCount_ = 0;
     uint64_t answers_ = 0;
