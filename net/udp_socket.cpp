@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/double_list_iterator.h"
+#include "net/ip_address.h"
 #include "platform/event.h"
 #include "platform/host.h"
 #include "platform/inet.h"
@@ -155,8 +156,11 @@ int ZUDPSocket::ThreadRun(ZThread* thread) {
             // Reported first, then delivered cut, as a datagram larger than the buffer always was.
             NotifyError(kSockBufferTooSmall);
         }
+        // Formatted by hand into the thread's own buffer, then copied out of it: a handler may
+        // format addresses too while it holds this text.
         char fromAddress[kFromAddressRoom];
-        CopyText(fromAddress, sizeof fromAddress, zplat::InetNtoa(datagram.fromAddress).c_str());
+        const char* dotted = FormatDottedAddress(datagram.fromAddress);
+        std::memcpy(fromAddress, dotted, std::strlen(dotted) + 1);
         NotifyData(receive_buffer_.get(), static_cast<int>(datagram.length), fromAddress,
                    datagram.fromPort);
     }
