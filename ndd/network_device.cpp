@@ -35,19 +35,22 @@ const char* ZNetworkDevice::GetServiceName() {
 }
 
 uint32_t ZNetworkDevice::GetAddressCount() {
-    return static_cast<uint32_t>(addresses_.size());
+    return addressCount_;
 }
 
 IIPAddress* ZNetworkDevice::GetAddress(uint32_t index) {
-    return index < addresses_.size() ? addresses_[index].get() : nullptr;
+    if (index >= addressCount_)
+        return nullptr;
+    return index == 0 ? &firstAddress_ : moreAddresses_[index - 1].get();
 }
 
 IIPAddress* ZNetworkDevice::FindAddress(const char* text) {
     if (text == nullptr)
         return nullptr;
-    for (size_t i = 0; i < addresses_.size(); ++i) {
-        if (std::strcmp(addresses_[i]->GetAddressText(), text) == 0)
-            return addresses_[i].get();
+    for (uint32_t i = 0; i < addressCount_; ++i) {
+        IIPAddress* entry = GetAddress(i);
+        if (std::strcmp(entry->GetAddressText(), text) == 0)
+            return entry;
     }
     return nullptr;
 }
@@ -58,9 +61,10 @@ IIPAddress* ZNetworkDevice::FindAddress(uint32_t address) {
 
 IIPAddress* ZNetworkDevice::FindAddressInSubnet(uint32_t address, uint32_t mask) {
     const uint32_t broadcast = BroadcastOf(address, mask);
-    for (size_t i = 0; i < addresses_.size(); ++i) {
-        if (addresses_[i]->GetBroadcast() == broadcast)
-            return addresses_[i].get();
+    for (uint32_t i = 0; i < addressCount_; ++i) {
+        IIPAddress* entry = GetAddress(i);
+        if (entry->GetBroadcast() == broadcast)
+            return entry;
     }
     return nullptr;
 }
@@ -101,14 +105,16 @@ void ZNetworkDevice::SetUserData(uint32_t userData) {
 }
 
 bool ZNetworkDevice::AddAddress(uint32_t address, uint32_t mask, uint32_t index) {
-    if (addresses_.size() >= kMaxAddresses)
+    if (addressCount_ >= kMaxAddresses)
         return false;
-    if (addresses_.empty())
-        addresses_.reserve(1);  // what nearly every record holds
-    auto entry = std::make_unique<ZIPAddress>();
+    ZIPAddress* entry = &firstAddress_;
+    if (addressCount_ > 0) {
+        moreAddresses_.push_back(std::make_unique<ZIPAddress>());
+        entry = moreAddresses_.back().get();
+    }
     entry->SetNumeric(address, mask, 0);
     entry->SetIndex(static_cast<int32_t>(index));
-    addresses_.push_back(std::move(entry));
+    ++addressCount_;
     return true;
 }
 

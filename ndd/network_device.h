@@ -69,10 +69,13 @@ private:
         return offsets_[slot] != kAbsent ? texts_.get() + offsets_[slot] : "";
     }
 
-    // Made as they are added: an answer's record holds one address, and a record is built for
-    // every answer that arrives, thousands per second in a large installation (two records per
-    // device and cycle: the engine's and the agent's copy).
-    std::vector<std::unique_ptr<ZIPAddress>> addresses_;
+    // Address 0 lives in the record, the rest are made as they are added: an answer's record
+    // holds one address, and a record is built for every answer that arrives, thousands per
+    // second in a large installation (two records per device and cycle: the engine's and the
+    // agent's copy).
+    ZIPAddress firstAddress_;
+    std::vector<std::unique_ptr<ZIPAddress>> moreAddresses_;
+    uint32_t addressCount_ = 0;
     ZIPAddress localAddress_;
     uint32_t userData_ = 0;
     uint16_t port_;
