@@ -33,6 +33,7 @@ ZProductSearch::ZProductSearch(const Options& options)
         });
     core_->SetSearchInterval(options.intervalMs);
     core_->SetMaxProducts(options.maxProducts);
+    tracker_.SetMaxKeys(options.maxProducts);
     agent_->AddHandler(&tracker_);  // after the core: its product exists when the tracker hears
 }
 

@@ -77,6 +77,10 @@ void ZProductTracker::Note(const KeyView& view, std::string_view localAddress, i
     ++answers_;
     auto found = index_.find(view);
     if (found == index_.end()) {
+        if (sightings_.size() >= maxKeys_) {
+            ++overCap_;
+            return;
+        }
         Key key{std::string(view.service), std::string(view.address), view.port};
         const auto entry = sightings_.try_emplace(std::move(key)).first;
         const Key& kept = entry->first;
@@ -117,6 +121,16 @@ std::optional<ZProductTracker::Sighting> ZProductTracker::Find(const Key& key) c
         return std::nullopt;
     }
     return it->second;
+}
+
+void ZProductTracker::SetMaxKeys(size_t count) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    maxKeys_ = count == 0 ? 1 : count;
+}
+
+uint64_t ZProductTracker::GetOverCapCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return overCap_;
 }
 
 size_t ZProductTracker::GetCount() const {

@@ -19,6 +19,7 @@
 //
 // Ownership: nothing is owned but the tracker's own records; the agent does not own its handlers.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -79,8 +80,14 @@ public:
     int OnDeviceAnswer(INetworkDevice* device, INDDUserAgent* agent) override;
     int OnErrorAnswer(uint32_t address, uint16_t code, INDDUserAgent* agent) override;
 
-    // Records an answer at the clock's time: a new key appears, a stale one is back.
+    // Records an answer at the clock's time: a new key appears, a stale one is back. A new key
+    // past the cap (SetMaxKeys) is not kept, only counted (GetOverCapCount): answers of forged
+    // devices cost no memory past it.
     void Seen(const Key& key, const std::string& localAddress);
+    // At most this many keys (at least 1; unlimited unless set). The search sets the core's
+    // product cap: both see the same answers in the same order, so they keep the same products.
+    void SetMaxKeys(size_t count);
+    uint64_t GetOverCapCount() const;
     // Marks the products that have not answered for longer than staleAfterMs as stale, then
     // returns every event since the previous Sweep in the order they happened.
     std::vector<Event> Sweep();
@@ -120,6 +127,8 @@ private:
     Sightings sightings_;
     std::unordered_map<KeyView, Sightings::iterator, KeyViewHash> index_;
     std::vector<Event> events_;
+    size_t maxKeys_ = SIZE_MAX;
+    uint64_t overCap_ = 0;
     size_t staleCount_ = 0;
     uint64_t answers_ = 0;
     uint64_t refusals_ = 0;

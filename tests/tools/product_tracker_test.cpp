@@ -164,6 +164,24 @@ TEST_F(ProductTrackerTest, EachFieldOfTheKeyTellsProductsApartAndStaleOnesComeIn
               "zelvane.vxp2/10.0.0.9:80 ");
 }
 
+// Past the cap a new key is counted, not kept; keys already kept go on as before.
+TEST_F(ProductTrackerTest, NewKeysPastTheCapAreCountedNotKept) {
+    tracker_.SetMaxKeys(2);
+    const ZProductTracker::Key c{"zelvane.cuedeck", "10.0.0.52", 4300};
+    tracker_.Seen(a_, "");
+    tracker_.Seen(b_, "");
+    tracker_.Seen(c, "");
+    tracker_.Seen(c, "");
+    tracker_.Seen(a_, "10.0.0.9");
+    EXPECT_EQ(tracker_.GetCount(), 2u);
+    EXPECT_FALSE(tracker_.Find(c).has_value());
+    EXPECT_EQ(tracker_.GetOverCapCount(), 2u);
+    EXPECT_EQ(tracker_.GetAnswerCount(), 5u);
+    EXPECT_EQ(tracker_.Find(a_)->answers, 2u);
+    EXPECT_EQ(tracker_.Find(a_)->localAddress, "10.0.0.9");
+    EXPECT_EQ(Kinds(tracker_.Sweep()), "appeared:10.0.0.50 appeared:10.0.0.51");
+}
+
 ZProductRow Row() {
     ZProductRow r;
     r.name = "Booth 2";
