@@ -42,7 +42,11 @@ inline constexpr uint32_t STARTUPINFO_SIZE = 68;
 // Exit code of a process that has not ended yet.
 inline constexpr uint32_t STILL_ACTIVE_PROCESS = 259;
 
+#ifdef _WIN32
+using FileHandle = intptr_t;  // a HANDLE; INVALID_FILE_HANDLE is INVALID_HANDLE_VALUE
+#else
 using FileHandle = int;
+#endif
 inline constexpr FileHandle INVALID_FILE_HANDLE = -1;
 
 struct ProcessRecord;

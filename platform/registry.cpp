@@ -3,10 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/reg_file.h"
-#include "platform/system_registry.h"
-#include "platform/wine_prefix.h"
-
 struct zplat::RegKey {
     uintptr_t root = 0;
     std::vector<std::string> path;
@@ -90,13 +86,9 @@ void AddMountLocked(uintptr_t root, std::string_view path,
 
 void MountDefaultsLocked() {
     g_table.configured = true;
-    std::string prefix = WinePrefix();
-    AddMountLocked(RootValue(HKEY_LOCAL_MACHINE), "",
-                   std::make_shared<RegFileRegistry>(prefix + "/system.reg"));
-    AddMountLocked(RootValue(HKEY_CURRENT_USER), "",
-                   std::make_shared<RegFileRegistry>(prefix + "/user.reg"));
-    AddMountLocked(RootValue(HKEY_LOCAL_MACHINE), "SYSTEM\\CurrentControlSet",
-                   std::make_shared<SystemRegistry>());
+    for (auto& m : DefaultRegistryMounts()) {
+        AddMountLocked(RootValue(m.root), m.path, std::move(m.backend));
+    }
 }
 
 std::vector<Mount> CurrentMounts() {

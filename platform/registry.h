@@ -5,11 +5,13 @@
 //   - RegFileRegistry: a Wine prefix's system.reg / user.reg text file (platform/reg_file.h);
 //   - SystemRegistry: SYSTEM\CurrentControlSet synthesized from the network records and sysfs
 //     (platform/system_registry.h).
-// Until something is mounted by hand, the first call mounts the defaults: the Wine prefix
-// ($WINEPREFIX, else ~/.wine) at HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, and the synthesized
-// view at HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet. HKEY_CLASSES_ROOT is the merge of
-// HKEY_CURRENT_USER\Software\Classes over HKEY_LOCAL_MACHINE\Software\Classes unless a backend is
-// mounted on it directly.
+//   - on Windows, the system's own registry (registry_win.cpp), read with KEY_READ only.
+// Until something is mounted by hand, the first call mounts the defaults. On POSIX: the Wine
+// prefix ($WINEPREFIX, else ~/.wine) at HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, and the
+// synthesized view at HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet. On Windows: the system's
+// registry at HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_CLASSES_ROOT. HKEY_CLASSES_ROOT is
+// the merge of HKEY_CURRENT_USER\Software\Classes over HKEY_LOCAL_MACHINE\Software\Classes unless a
+// backend is mounted on it directly.
 //
 //   zplat::HKEY key;
 //   if (zplat::RegOpenKeyEx(zplat::HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor\\App", 0,
@@ -132,6 +134,16 @@ uint32_t RegCloseKey(HKEY key);
 void MountRegistry(HKEY root, std::string_view path, std::shared_ptr<RegistryBackend> backend);
 // Mounts the default backends described at the top.
 void MountDefaultRegistry();
+
+// The backends the defaults consist of, one list per system: on POSIX the Wine prefix's files and
+// the synthesized view (registry_defaults_posix.cpp), on Windows the system's own registry at
+// each root (registry_win.cpp).
+struct RegistryMount {
+    HKEY root;
+    std::string path;
+    std::shared_ptr<RegistryBackend> backend;
+};
+std::vector<RegistryMount> DefaultRegistryMounts();
 
 // For tests: an empty mount table for the life of the object, the previous one put back after.
 class ScopedRegistry {

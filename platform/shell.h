@@ -40,6 +40,10 @@ using ShellExecuteBackend = std::function<intptr_t(const ShellExecuteRequest&)>;
 // puts the system backend back.
 ShellExecuteBackend SetShellExecuteBackend(ShellExecuteBackend backend);
 
+// The system's own backend: xdg-open on POSIX (shell_posix.cpp), ShellExecuteA on Windows
+// (shell_win.cpp).
+intptr_t SystemShellExecute(const ShellExecuteRequest& request);
+
 // Null texts count as empty. Returns what the backend returns (> 32 on success).
 intptr_t ShellExecute(void* ownerWindow, const char* verb, const char* file, const char* parameters,
                       const char* directory, int showCommand);

@@ -78,32 +78,6 @@ bool IsCimv2(std::string_view ns) {
     return RegNameEquals(rest, "root\\cimv2");
 }
 
-class SystemWmi : public WmiProvider {
-public:
-    HRESULT Query(std::string_view className, std::vector<WmiObject>* objects) override {
-        std::vector<AdapterInfo> adapters;
-        if (GetAdaptersInfo(&adapters) != NO_ERROR) {
-            adapters.clear();
-        }
-        if (RegNameEquals(className, "Win32_NetworkAdapter")) {
-            *objects = WmiNetworkAdapters(adapters, ReadPciDevices());
-            return S_OK;
-        }
-        if (RegNameEquals(className, "Win32_NetworkAdapterConfiguration")) {
-            std::map<uint32_t, std::vector<std::string>> dns;
-            for (const auto& a : adapters) {
-                PerAdapterInfo info;
-                if (GetPerAdapterInfo(a.index, &info) == NO_ERROR) {
-                    dns[a.index] = info.dnsServerList;
-                }
-            }
-            *objects = WmiAdapterConfigurations(adapters, dns);
-            return S_OK;
-        }
-        return WBEM_E_INVALID_CLASS;
-    }
-};
-
 }  // namespace
 
 WmiValue WmiValue::Null() {
@@ -198,10 +172,6 @@ HRESULT ConnectServer(std::string_view nameSpace, std::shared_ptr<WbemServices>*
     }
     *services = std::make_shared<WbemServices>(std::move(provider));
     return S_OK;
-}
-
-std::shared_ptr<WmiProvider> MakeSystemWmi() {
-    return std::make_shared<SystemWmi>();
 }
 
 void SetWmiProvider(std::shared_ptr<WmiProvider> provider) {

@@ -1,6 +1,5 @@
 #include "tools/scan_command.h"
 
-#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <chrono>
@@ -8,6 +7,7 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
+#include "platform/console.h"
 #include "tools/expected_inventory.h"
 #include "tools/network_namespace.h"
 #include "tools/product_search.h"
@@ -104,7 +104,7 @@ int ZScanCommand::Run() {
         return kExitNetwork;
     }
 
-    ZStatusLine status(stderr, !quiet_ && ::isatty(::fileno(stderr)) != 0);
+    ZStatusLine status(stderr, !quiet_ && zplat::IsTerminal(stderr));
     size_t compared = 0;  // the product count at the last --expect comparison
     for (;;) {
         const Clock::time_point now = Clock::now();
