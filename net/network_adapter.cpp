@@ -8,6 +8,7 @@
 #include "foundation/string_parser.h"
 #include "net/network_adapter_reg_conf.h"
 #include "net/registry_values.h"
+#include "platform/net_snapshot_scope.h"
 #include "platform/registry.h"
 
 namespace {
@@ -171,6 +172,7 @@ bool ZNetworkAdapter::IsOperational() {
 }
 
 bool ZNetworkAdapter::RefreshAddresses() {
+    zplat::NetSnapshotScope scope;  // one reading for the list and every registry position
     bool found = false;
     std::vector<zplat::AdapterInfo> adapters;
     if (zplat::GetAdaptersInfo(&adapters) == zplat::NO_ERROR) {

@@ -9,6 +9,7 @@
 #include "net/network_adapter_pci_location.h"
 #include "net/registry_values.h"
 #include "platform/ip_helper.h"
+#include "platform/net_snapshot_scope.h"
 #include "platform/registry.h"
 
 namespace {
@@ -58,6 +59,9 @@ void ZNetworkAdapterManager::Clear() {
 
 bool ZNetworkAdapterManager::Refresh() {
     Clear();
+    // One reading of the system for the whole snapshot: the adapter list, each adapter's DNS
+    // servers and the registry view the adapters and the PCI pass open again and again.
+    zplat::NetSnapshotScope scope;
     std::vector<zplat::AdapterInfo> records;
     if (zplat::GetAdaptersInfo(&records) != zplat::NO_ERROR) {
         return false;
@@ -228,6 +232,7 @@ bool ZNetworkAdapterManager::GetNetworkAddressOverride(INetworkAdapter* adapter,
     if (adapter == nullptr) {
         return false;
     }
+    zplat::NetSnapshotScope scope;  // one registry view for the walk over the class keys
     zplat::HKEY classKey = nullptr;
     if (zplat::RegOpenKeyEx(zplat::HKEY_LOCAL_MACHINE, kNetClassKey, 0, zplat::KEY_READ,
                             &classKey) != zplat::ERROR_SUCCESS) {

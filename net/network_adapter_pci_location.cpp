@@ -7,6 +7,7 @@
 #include "foundation/string_parser.h"
 #include "net/registry_values.h"
 #include "net/wmi_network_adapter.h"
+#include "platform/net_snapshot_scope.h"
 
 namespace {
 
@@ -125,6 +126,8 @@ bool ZNetworkAdapterPCILocation::Build(bool force) {
         return true;
     }
     Free();
+    // One registry view and one adapter list for the walk and the WMI pass.
+    zplat::NetSnapshotScope scope;
 
     zplat::HKEY pci = nullptr;
     if (zplat::RegOpenKeyEx(zplat::HKEY_LOCAL_MACHINE, kPciKey, 0, zplat::KEY_READ, &pci) ==

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "net/registry_values.h"
+#include "platform/net_snapshot_scope.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ int ZNetworkAdapterRegConf::ReadSettings(bool dhcpValues) {
     if (adapter_name_.IsEmpty()) {
         return 0;
     }
+    zplat::NetSnapshotScope scope;  // one registry view for the keys read below
 
     // Locate the interface key through the adapter's IpConfig value.
     zplat::HKEY adapters = OpenRead(zplat::HKEY_LOCAL_MACHINE, kAdaptersKey);

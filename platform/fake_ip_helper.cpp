@@ -14,6 +14,7 @@ uint32_t FakeIpHelper::GetAdaptersInfo(std::vector<AdapterInfo>* out) {
 }
 
 uint32_t FakeIpHelper::GetPerAdapterInfo(uint32_t ifIndex, PerAdapterInfo* info) {
+    ++perAdapterCalls;
     auto it = dns.find(ifIndex);
     if (it == dns.end()) {
         return ERROR_NOT_FOUND;

@@ -26,6 +26,7 @@ public:
     uint32_t addResult = NO_ERROR;                     // a failure code makes AddIPAddress fail
 
     int adapterCalls = 0;
+    int perAdapterCalls = 0;
     int addCalls = 0;
     int deleteCalls = 0;
 

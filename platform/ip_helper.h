@@ -2,7 +2,9 @@
 // The IP Helper services the adapter inventory is written against: the adapter list (records
 // shaped like IP_ADAPTER_INFO), per-adapter DNS servers, interface entries, and adding or removing
 // an address. The calls go to the process's current backend: the POSIX one (netlink,
-// /proc/net/route, resolver files) unless a test installs another, such as FakeIpHelper.
+// /proc/net/route, resolver files) unless a test installs another, such as FakeIpHelper. Within a
+// NetSnapshotScope (platform/net_snapshot_scope.h) the calls on that thread answer as they first
+// did in the scope, so many adapters cost one reading of the system.
 //
 //   std::vector<zplat::AdapterInfo> adapters;
 //   if (zplat::GetAdaptersInfo(&adapters) == zplat::NO_ERROR) {

@@ -1,6 +1,9 @@
 #include "platform/system_registry.h"
 
 #include <cstdio>
+#include <memory>
+
+#include "platform/net_snapshot_scope.h"
 
 namespace zplat {
 
@@ -169,12 +172,19 @@ SystemRecords ReadSystemRecords(const SystemRegistry::PciSource& pci) {
     return records;
 }
 
-SystemRegistry::SystemRegistry(PciSource pci) : pci_(std::move(pci)) {}
+SystemRegistry::SystemRegistry(PciSource pci)
+    : pci_(std::move(pci)), key_(NetSnapshotScope::NewKey()) {}
 
 bool SystemRegistry::Open(std::string_view path, RegKeyData* key) {
-    MemoryRegistry view;
-    BuildSystemRegistry(ReadSystemRecords(pci_), &view);
-    return view.Open(path, key);
+    // Building the view reads every adapter; a walk over its keys opens many of them, so within
+    // a snapshot scope the view is built once and every open is answered from it.
+    auto view = std::static_pointer_cast<MemoryRegistry>(NetSnapshotScope::Kept(key_));
+    if (!view) {
+        view = std::make_shared<MemoryRegistry>();
+        BuildSystemRegistry(ReadSystemRecords(pci_), view.get());
+        NetSnapshotScope::Keep(key_, view);
+    }
+    return view->Open(path, key);
 }
 
 }  // namespace zplat

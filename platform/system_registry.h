@@ -14,9 +14,12 @@
 //   zplat::MountRegistry(zplat::HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet",
 //                        std::make_shared<zplat::SystemRegistry>());
 //
-// BuildSystemRegistry is the pure translation; SystemRegistry reads the records again at every
-// open, so the view follows the system (and whatever IP Helper backend is installed).
+// BuildSystemRegistry is the pure translation. SystemRegistry builds the view from the records of
+// whatever IP Helper backend is installed: once per snapshot scope (platform/net_snapshot_scope.h)
+// while one is open on the calling thread, else anew at every open, so the view follows the
+// system.
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -56,6 +59,7 @@ public:
 
 private:
     PciSource pci_;
+    const uint64_t key_;  // where the view is kept in a snapshot scope
 };
 
 // Reads adapters and DNS servers through the current IP Helper backend.

@@ -8,6 +8,7 @@
 #include "net/network_adapter_pci_location.h"
 #include "platform/fake_ip_helper.h"
 #include "platform/registry.h"
+#include "platform/system_registry.h"
 #include "platform/wmi.h"
 
 namespace {
@@ -321,6 +322,37 @@ TEST_F(InventoryTest, PciPassStampsAdaptersAndSortKeys) {
             EXPECT_EQ(got, o.names);
         }
     }
+}
+
+// Over the synthesized registry view: one Refresh lists the adapters once and asks for each
+// adapter's DNS servers once, however many keys the adapters and the PCI pass open.
+TEST_F(InventoryTest, RefreshReadsTheSystemOncePerSnapshot) {
+    std::vector<zplat::PciDeviceRecord> pci;
+    for (uint32_t i = 0; i < 9; ++i) {
+        const std::string name = "eth" + std::to_string(i);
+        const std::string net = "10.0." + std::to_string(i);
+        ip_->adapters.push_back(
+            Adapter(2 + i, name.c_str(),
+                    {{net + ".1", "255.255.255.0", 1}, {net + ".2", "255.255.255.0", 2}}));
+        ip_->dns[2 + i] = {net + ".53"};
+        zplat::PciDeviceRecord d;
+        d.slot = "0000:0" + std::to_string(i + 1) + ":00.0";
+        d.bus = i + 1;
+        d.classCode = 0x020000;
+        d.interfaces = {name};
+        pci.push_back(d);
+    }
+    ip_->adapters[8].ipAddressList = {{"0.0.0.0", "0.0.0.0", 0}};  // read from the registry
+    zplat::MountRegistry(zplat::HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet",
+                         std::make_shared<zplat::SystemRegistry>([pci] { return pci; }));
+
+    ZNetworkAdapterManager& m = Snapshot();
+    ASSERT_EQ(m.GetCount(), 9u);
+    EXPECT_EQ(ip_->adapterCalls, 1);
+    EXPECT_EQ(ip_->perAdapterCalls, 9);
+    auto* eth3 = static_cast<ZNetworkAdapter*>(m.FindAdapterByIndex(5));
+    EXPECT_EQ(eth3->GetIPAddressIndex(1), 2);  // its registry position, from the view
+    EXPECT_STREQ(eth3->GetDnsServer(0), "10.0.3.53");
 }
 
 TEST_F(InventoryTest, AddedAddressesLiveAsLongAsTheSnapshot) {

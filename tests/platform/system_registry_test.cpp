@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/fake_ip_helper.h"
+#include "platform/net_snapshot_scope.h"
 
 namespace {
 
@@ -152,6 +153,49 @@ TEST(SystemRegistryTest, BackendFollowsTheInstalledIpHelper) {
               ERROR_SUCCESS);
     EXPECT_STREQ(text, "192.168.7.1");
     RegCloseKey(key);
+}
+
+TEST(SystemRegistryTest, ViewIsBuiltOncePerSnapshotScope) {
+    auto fake = std::make_shared<FakeIpHelper>();
+    fake->adapters.push_back(Adapter(5, "veth7", {{"192.168.7.1", "255.255.255.0", 1}}));
+    fake->adapters.push_back(Adapter(6, "veth8", {{"192.168.8.1", "255.255.255.0", 1}}));
+    fake->dns[5] = {"192.168.7.53"};
+    fake->dns[6] = {};
+    ScopedIpHelper use(fake);
+    ScopedRegistry scope;
+    int pciReads = 0;
+    MountRegistry(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet",
+                  std::make_shared<SystemRegistry>([&] {
+                      ++pciReads;
+                      return std::vector<PciDeviceRecord>{};
+                  }));
+    const std::string interfaces =
+        "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
+    auto opens = [&](const std::string& path) {
+        HKEY key;
+        if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+            return false;
+        }
+        RegCloseKey(key);
+        return true;
+    };
+    {
+        NetSnapshotScope snapshot;
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_TRUE(opens(interfaces));
+            EXPECT_TRUE(opens(interfaces + "\\veth7"));
+            EXPECT_TRUE(opens(interfaces + "\\veth8"));
+        }
+        EXPECT_EQ(fake->adapterCalls, 1);
+        EXPECT_EQ(fake->perAdapterCalls, 2);
+        EXPECT_EQ(pciReads, 1);
+        fake->adapters.pop_back();
+        EXPECT_TRUE(opens(interfaces + "\\veth8"));  // the scope's view
+    }
+    // Outside a scope the view follows the system at every open.
+    EXPECT_FALSE(opens(interfaces + "\\veth8"));
+    EXPECT_TRUE(opens(interfaces + "\\veth7"));
+    EXPECT_EQ(pciReads, 3);
 }
 
 TEST(PciDevicesTest, SlotText) {
