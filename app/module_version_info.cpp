@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/module_version.h"
+#include "platform/files/module_version.h"
 
 namespace {
 

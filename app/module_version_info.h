@@ -1,6 +1,6 @@
 #pragma once
 // The program's version as the caption shows it: read from the version block of the executable
-// file (platform/module_version.h) and turned into text.
+// file (platform/files/module_version.h) and turned into text.
 //
 //   int major, minor, release, build;
 //   char product[64];

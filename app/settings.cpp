@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/module.h"
-#include "platform/profile.h"
+#include "platform/files/module.h"
+#include "platform/files/profile.h"
 
 namespace {
 

@@ -29,8 +29,8 @@
 #include "controls/canvas.h"
 #include "controls/graphic_button_xt.h"
 #include "foundation/double_list_iterator.h"
-#include "platform/module.h"
-#include "platform/string_resources.h"
+#include "platform/files/module.h"
+#include "platform/files/string_resources.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #                     [CODE_PAGE n] [STRINGS name value ...])
 #
 # Embeds a version block in an executable, which the program (or anyone) reads back from the
-# file with zplat::GetFileVersionInfoA and zplat::VerQueryValueA (platform/module_version.h). The
+# file with zplat::GetFileVersionInfoA and zplat::VerQueryValueA (platform/files/module_version.h). The
 # block holds "\VarFileInfo\Translation" (LANGUAGE and CODE_PAGE, by default 1033 = 0x0409 US
 # English and 1252 = Windows Latin-1, shown as "040904E4") and under
 # "\StringFileInfo\<translation>\": FileVersion (by default the project version with four numbers,
@@ -59,7 +59,7 @@ function(_zunit_rc_numbers out text)
 endfunction()
 
 # On Windows the block is a real VERSIONINFO resource, compiled with windres and read back with
-# GetFileVersionInfoA (platform/module_version_win.cpp).
+# GetFileVersionInfoA (platform/files/module_version_win.cpp).
 function(_zunit_version_resource target file_version product_version language code_page
          translation)
     _zunit_rc_numbers(file_numbers "${file_version}")
@@ -167,7 +167,7 @@ function(zunit_version_block target)
 #include <array>
 #include <cstddef>
 
-#include "platform/module_version.h"
+#include "platform/files/module_version.h"
 
 namespace {
 

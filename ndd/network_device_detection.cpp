@@ -9,7 +9,7 @@
 #include "ndd/zg2p_message.h"
 #include "net/network_adapter_manager.h"
 #include "net/udp_socket.h"
-#include "platform/clock.h"
+#include "platform/threading/clock.h"
 
 namespace {
 

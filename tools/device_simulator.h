@@ -29,7 +29,7 @@
 
 #include "ndd/ndd_protocol_handler.h"
 #include "ndd/zg2p_codec_handler.h"
-#include "platform/event.h"
+#include "platform/threading/event.h"
 #include "tools/request_log.h"
 #include "tools/simulated_device.h"
 

@@ -29,7 +29,7 @@
 
 #include "catalogue/unitfinder_core.h"
 #include "catalogue/unitfinder_core_handler.h"
-#include "platform/event.h"
+#include "platform/threading/event.h"
 #include "tools/product_table.h"
 #include "tools/product_tracker.h"
 

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "catalogue/product.h"
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 #include "tools/table_text.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "platform/console.h"
+#include "platform/process/console.h"
 #include "tools/expected_inventory.h"
 #include "tools/network_namespace.h"
 #include "tools/product_search.h"

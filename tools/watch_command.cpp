@@ -9,7 +9,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "platform/console.h"
+#include "platform/process/console.h"
 #include "tools/network_namespace.h"
 #include "tools/product_search.h"
 #include "tools/watch_view.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/module.h"
-#include "platform/module_version.h"
+#include "platform/files/module.h"
+#include "platform/files/module_version.h"
 
 namespace {
 

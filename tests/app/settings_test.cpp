@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/memory_profile_file_store.h"
-#include "platform/module.h"
+#include "platform/files/memory_profile_file_store.h"
+#include "platform/files/module.h"
 
 namespace {
 

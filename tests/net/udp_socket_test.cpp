@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/inet.h"
+#include "platform/threading/clock.h"
+#include "platform/network/inet.h"
 
 namespace {
 

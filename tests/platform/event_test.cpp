@@ -1,11 +1,11 @@
-#include "platform/event.h"
+#include "platform/threading/event.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
 
 #include <thread>
 
-#include "platform/clock.h"
+#include "platform/threading/clock.h"
 
 namespace {
 

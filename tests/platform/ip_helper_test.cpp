@@ -1,9 +1,9 @@
-#include "platform/ip_helper.h"
+#include "platform/network/ip_helper.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_ip_helper.h"
-#include "platform/inet.h"
+#include "platform/network/fake_ip_helper.h"
+#include "platform/network/inet.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/module_version.h"
+#include "platform/files/module_version.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/module.h"
+#include "platform/files/module.h"
 
 namespace {
 

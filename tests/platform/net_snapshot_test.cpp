@@ -1,8 +1,8 @@
-#include "platform/net_snapshot.h"
+#include "platform/network/net_snapshot.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 namespace {
 

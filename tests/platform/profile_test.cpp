@@ -1,4 +1,4 @@
-#include "platform/profile.h"
+#include "platform/files/profile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/memory_profile_file_store.h"
+#include "platform/files/memory_profile_file_store.h"
 
 namespace {
 

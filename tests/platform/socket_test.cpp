@@ -1,4 +1,4 @@
-#include "platform/socket.h"
+#include "platform/network/socket.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/host.h"
-#include "platform/inet.h"
+#include "platform/network/host.h"
+#include "platform/network/inet.h"
 
 namespace {
 

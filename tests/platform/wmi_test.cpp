@@ -1,9 +1,9 @@
-#include "platform/wmi.h"
+#include "platform/network/wmi.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_ip_helper.h"
-#include "platform/system_registry.h"
+#include "platform/network/fake_ip_helper.h"
+#include "platform/registry/system_registry.h"
 
 namespace {
 
