@@ -59,7 +59,14 @@ function(zunit_gtest name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE zunit_options ${ARG_LIBS} GTest::gtest GTest::gtest_main
                                           GTest::gmock Threads::Threads)
-    gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+    # A cross build lists its cases when ctest runs (through the emulator, in the run's Wine
+    # prefix), not after every link.
+    if(CMAKE_CROSSCOMPILING)
+        set(discovery DISCOVERY_MODE PRE_TEST)
+    else()
+        set(discovery)
+    endif()
+    gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 120 ${discovery})
 endfunction()
 
 # zunit_gui_gtest(name SOURCES ... [LIBS ...]): a GoogleTest executable for Qt widgets, labelled
