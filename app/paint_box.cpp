@@ -1,6 +1,7 @@
 #include "app/paint_box.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QWheelEvent>
 
 #include "controls/canvas.h"
@@ -10,9 +11,10 @@ TPaintBox::TPaintBox(QWidget* parent, const QString& name) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TPaintBox::paintEvent(QPaintEvent*) {
+void TPaintBox::paintEvent(QPaintEvent* event) {
     ZCanvas canvas(this);
     canvas_ = &canvas;
+    paintRect_ = event->rect();
     if (onPaint_) {
         onPaint_();
     }

@@ -9,7 +9,9 @@
 //   box->SetOnMouseDown([this](Qt::MouseButton, int x, int y) { HandleMouseDown(y); });
 //   box->SetOnWheel([this](int notches) { ScrollBy(-3 * notches); });  // positive: away from user
 //
-// The owner paints every pixel (the widget is opaque and its background is not erased).
+// The owner paints every pixel of the part asked for (GetPaintRect; the widget is opaque and its
+// background is not erased). An owner that knows what changed asks with update(rect) and paints
+// only that part.
 // Ownership: a QWidget child of its parent; the handlers are copied and called on the UI thread.
 
 #include <QWidget>
@@ -38,6 +40,9 @@ public:
 
     // The canvas of the paint event under way; null outside one.
     ZCanvas* GetCanvas() const { return canvas_; }
+    // The part of the widget the paint event under way repaints (outside it is clipped away);
+    // the whole widget outside a paint event.
+    QRect GetPaintRect() const { return canvas_ != nullptr ? paintRect_ : rect(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,4 +57,5 @@ private:
     WheelHandler onWheel_;
     int wheelRest_ = 0;  // eighths of a degree short of a whole notch (fine-grained wheels, pads)
     ZCanvas* canvas_ = nullptr;
+    QRect paintRect_;
 };

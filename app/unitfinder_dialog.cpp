@@ -280,6 +280,7 @@ void TUnitFinderDialog::HandleSize() {
     header_->SetSectionWidth(kSectionCount - 1,
                              header_->width() - header_->GetSectionLeft(kLastSectionRuleSection));
     RefreshList();
+    PaintList();
 }
 
 void TUnitFinderDialog::HandleDestroy() {
@@ -318,8 +319,11 @@ void TUnitFinderDialog::WriteSettings() {
 }
 
 void TUnitFinderDialog::OnProductAdded(ZProduct*) {
-    // The receiver recounts the whole list, so the event carries nothing.
-    QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kMsgProductAdded)));
+    // The receiver recounts the list, so the event carries nothing, and one pending event
+    // stands for every product added before it is handled.
+    if (!refreshPending_.exchange(true)) {
+        QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kMsgProductAdded)));
+    }
 }
 
 bool TUnitFinderDialog::event(QEvent* event) {
@@ -328,6 +332,9 @@ bool TUnitFinderDialog::event(QEvent* event) {
 
 bool TUnitFinderDialog::WndProc(QEvent* event) {
     if (event->type() == static_cast<QEvent::Type>(kMsgProductAdded)) {
+        // Cleared before the list is read: a product added from here on posts anew.
+        refreshPending_.store(false);
+        ++refreshCount_;
         RefreshList();
         return true;
     }
@@ -392,19 +399,26 @@ void TUnitFinderDialog::RefreshList() {
     }
     const int rows = PBUnits->height() / kRowHeight;
     LProductList* list = core_->GetProductList();
-    int count = 0;
-    bool selectionListed = false;
-    {
-        ZIDoubleListIterator<ZProduct> it(list, nullptr, true);
-        for (ZProduct* product = it.First(); product != nullptr; product = it.Next()) {
-            ++count;
-            selectionListed = selectionListed || product == selection_;
+    list->Lock(1);
+    const int count = list->GetCount();
+    // Products are only ever appended while the core runs (its Start empties the list), so a
+    // listed selection stays listed unless the list shrank.
+    if (count < listedCount_ && selection_ != nullptr) {
+        bool selectionListed = false;
+        ZIDoubleListIterator<ZProduct> it(list);
+        for (ZProduct* product = it.First(); product != nullptr && !selectionListed;
+             product = it.Next()) {
+            selectionListed = product == selection_;
+        }
+        if (!selectionListed) {
+            selection_ = nullptr;
+            BConnect->SetEnabled(false);
         }
     }
-    if (!selectionListed && selection_ != nullptr) {
-        selection_ = nullptr;
-        BConnect->SetEnabled(false);
-    }
+    list->Unlock(1);
+    const int before = listedCount_;
+    listedCount_ = count;
+
     const bool wasHidden = VScrollBar->isHidden();
     if (rows > 0 && rows < count) {
         VScrollBar->setMinimum(0);
@@ -417,9 +431,19 @@ void TUnitFinderDialog::RefreshList() {
         VScrollBar->setValue(0);
     }
     if (wasHidden != VScrollBar->isHidden()) {
-        AlignUnitPanel();
+        AlignUnitPanel();  // a new width: the paint box repaints whole
     }
-    PaintList();
+    if (count < before || wasHidden != VScrollBar->isHidden()) {
+        PaintList();
+        return;
+    }
+    // Only the rows of the new products, where they can be seen.
+    const int first = VScrollBar->value();
+    const int top = std::max(before - first, 0) * kRowHeight;
+    const int bottom = std::max(count - first, 0) * kRowHeight;
+    if (count > before && top < PBUnits->height() && bottom > top) {
+        PBUnits->update(QRect(0, top, PBUnits->width(), bottom - top));
+    }
 }
 
 void TUnitFinderDialog::HandlePaint() {
@@ -545,7 +569,11 @@ void TUnitFinderDialog::PaintList() {
     }
     const int width = PBUnits->width();
     const int height = PBUnits->height();
-    int y = 0;
+    // The rows the paint event asks for; the rest is clipped away anyway.
+    const QRect area = PBUnits->GetPaintRect().intersected(PBUnits->rect());
+    const int firstRow = std::max(area.top(), 0) / kRowHeight;
+    const int endY = std::min(area.bottom() + 1, height);
+    int y = firstRow * kRowHeight;
     if (core_ != nullptr) {
         LProductList* list = core_->GetProductList();
         list->Lock(1);
@@ -554,11 +582,11 @@ void TUnitFinderDialog::PaintList() {
         for (int k = 0; k < kSectionCount; ++k) {
             columnEdges_[k] = header_->GetSectionLeft(k) - 1;
         }
-        const int first = VScrollBar->value();
+        const int first = VScrollBar->value() + firstRow;
         ZIDoubleListIterator<ZProduct> it(list);
         int i = 0;
         // Only rows that can be seen are painted: the walk ends below the area.
-        for (ZProduct* product = it.First(); product != nullptr && y < height;
+        for (ZProduct* product = it.First(); product != nullptr && y < endY;
              product = it.Next(), ++i) {
             if (i >= first) {
                 PaintRow(i, 0, y, product);
@@ -567,7 +595,7 @@ void TUnitFinderDialog::PaintList() {
         }
         list->Unlock(1);
     }
-    if (y < height) {
+    if (y < endY) {
         canvas->Brush() = ZBrush{kBackground, bsSolid};
         canvas->FillRect(QRect(0, y, width, height - y));
     }

@@ -14,9 +14,9 @@
 //
 // Lifecycle: constructor (header bar, bitmaps) -> HandleCreate (settings, style, header
 // sections, core started, first layout) -> HandleShow on the first show (caption with the
-// version, kind icons) -> running (a new product posts event 1025 to the window, which
-// RefreshList handles) -> close by any means -> HandleDestroy (core stopped and deleted, icons
-// freed) -> destructor.
+// version, kind icons) -> running (new products post event 1025 to the window, at most one
+// pending at a time, which RefreshList handles) -> close by any means -> HandleDestroy (core
+// stopped and deleted, icons freed) -> destructor.
 //
 // Layout (client area 771 x 419 below the menu bar): MainPanel fills the window; TopPanel (26
 // high) carries the header bar on its lower 18 pixels; UnitPanel holds the list PBUnits and, at
@@ -25,8 +25,11 @@
 // at (18, 70).
 //
 // Threads: everything runs on the UI thread except OnProductAdded, which the core calls on the
-// network receive thread and which only posts event 1025. The product list is read under its
-// lock; the UI thread never calls into the core's agent while it holds that lock.
+// network receive thread and which only posts event 1025, and only when none is pending: a burst
+// of thousands of new products costs the UI thread one refresh, and a refresh costs what changed
+// (the count, the scroll bar, the rows that came into view), not a walk of the whole list. The
+// product list is read under its lock; the UI thread never calls into the core's agent while it
+// holds that lock.
 //
 // Ownership: the window owns the core (and through it the products), its controls (Qt
 // children), the row and details bitmaps and the kind icon provider. The agent factory is kept
@@ -35,6 +38,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <atomic>
 #include <optional>
 
 #include "app/resource_icon_provider.h"
@@ -95,7 +99,8 @@ public:
     virtual void ApplyStyle();
     void ReadSettings();
     void WriteSettings();
-    // IUnitFinderCoreHandler, on the network thread: posts event 1025 and touches nothing else.
+    // IUnitFinderCoreHandler, on the network thread: posts event 1025 unless one is pending, and
+    // touches nothing else.
     void OnProductAdded(ZProduct* product) override;
     // The window procedure: event 1025 goes to RefreshList and no further; everything else to
     // Qt's own handling.
@@ -105,6 +110,8 @@ public:
     void CmPreferences();
 
     // --- The list, its header and the details area -----------------------------------------
+    // Recount, scroll bar, then a repaint of the rows that came into view since the last
+    // refresh (of the whole list when it shrank or the scroll bar came or went).
     void RefreshList();
     void HandlePaint();
     void HandleScroll();
@@ -129,6 +136,10 @@ public:
     bool GetCloseOnConnect() const { return closeOnConnect_; }
     const char* GetSettingsPath() const { return settingsPath_; }
     int GetPaintedCount() const { return paintedCount_; }
+    // The number of products as of the last RefreshList, and how many times event 1025 was
+    // handled.
+    int GetListedCount() const { return listedCount_; }
+    int GetRefreshCount() const { return refreshCount_; }
     // Left edges of the columns as of the last list paint (section k's left edge minus 1).
     int GetColumnEdge(int column) const { return columnEdges_[column]; }
 
@@ -158,6 +169,11 @@ private:
     QImage infoBitmap_;
     int columnEdges_[kSectionCount] = {};
     int paintedCount_ = 0;
+    int listedCount_ = 0;
+    int refreshCount_ = 0;
+    // Set while event 1025 is posted and not yet handled; the network thread posts only when
+    // it finds it clear.
+    std::atomic<bool> refreshPending_{false};
     // The product the details area shows; empty until the first details paint.
     std::optional<const ZProduct*> lastInfoProduct_;
     bool infoDirty_ = false;

@@ -74,6 +74,7 @@ bool ZUnitFinderCore::Start() {
     products_->Lock(LProductList::kLockReason);
     DeleteProductsLocked();
     products_->Unlock(LProductList::kLockReason);
+    overCap_.store(0);
 
     if (agent_ == nullptr || agent_->Start() != 0) {
         return false;
@@ -105,6 +106,10 @@ void ZUnitFinderCore::SetSearchInterval(uint32_t milliseconds) {
     searchIntervalMs_.store(milliseconds == 0 ? 1 : milliseconds);
 }
 
+void ZUnitFinderCore::SetMaxProducts(uint32_t count) {
+    maxProducts_.store(count == 0 ? 1 : count);
+}
+
 int ZUnitFinderCore::Run() {
     std::snprintf(identityXml_, sizeof identityXml_, kIdentityFormat, kIdentityEdition,
                   kIdentityVersion);
@@ -130,7 +135,11 @@ int ZUnitFinderCore::OnDeviceAnswer(INetworkDevice* device, INDDUserAgent* /*age
 
     ZProduct* added = nullptr;
     products_->Lock(LProductList::kLockReason);
-    if (index_.find(key) == index_.end()) {
+    if (index_.find(key) != index_.end()) {
+        // Known: nothing changes.
+    } else if (index_.size() >= maxProducts_.load()) {
+        overCap_.fetch_add(1);
+    } else {
         added = new ZProduct(device);
         products_->AddTail(added);
         index_.emplace(Key{std::string(key.service), key.address, key.port}, added);

@@ -15,6 +15,10 @@
 //
 // A product is identified by service name, answering address and port; a device that answers
 // again changes nothing, and a device that stops answering stays listed until the next Start.
+// The list holds at most GetMaxProducts products (kDefaultMaxProducts unless set), so a host that
+// forges answers of ever new devices cannot grow it without end: an answer that would add a
+// product past the cap is not listed and is counted (GetOverCapCount), and the products already
+// listed stay as they are.
 //
 // Ownership: the core owns its agent (made by the factory, released with Release), the product
 // list and every product in it; products are deleted only by Start and by the destructor, so
@@ -49,6 +53,10 @@ public:
     static constexpr uint16_t kRemotePort = 4258;
     // Pause between two searches, in milliseconds.
     static constexpr uint32_t kSearchIntervalMs = 2000;
+    // The most products listed unless SetMaxProducts says otherwise: far above any installation
+    // (a product costs about 700 bytes, BM_MemoryPerProduct), low enough that forged answers
+    // cannot exhaust memory.
+    static constexpr uint32_t kDefaultMaxProducts = 100000;
 
     // Creates its ZNDDUserAgent (no group address, any local port, remote port 4258) and registers
     // with it.
@@ -79,6 +87,13 @@ public:
     // from the next wait; the finder keeps the default, tools and tests may search faster.
     void SetSearchInterval(uint32_t milliseconds);
     uint32_t GetSearchInterval() const { return searchIntervalMs_.load(); }
+
+    // The cap on listed products (0 counts as 1); products listed already stay when it is
+    // lowered.
+    void SetMaxProducts(uint32_t count);
+    uint32_t GetMaxProducts() const { return maxProducts_.load(); }
+    // Answers, since the last Start, that would have added a product past the cap.
+    uint64_t GetOverCapCount() const { return overCap_.load(); }
 
 private:
     // Identity of a product: service name, answering address (network order) and port.
@@ -120,4 +135,6 @@ private:
     std::unordered_map<Key, ZProduct*, KeyHash, KeyEqual> index_;
     char identityXml_[1028];
     std::atomic<uint32_t> searchIntervalMs_{kSearchIntervalMs};
+    std::atomic<uint32_t> maxProducts_{kDefaultMaxProducts};
+    std::atomic<uint64_t> overCap_{0};
 };

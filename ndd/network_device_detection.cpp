@@ -19,6 +19,19 @@ bool IsEmpty(const char* text) {
     return text == nullptr || text[0] == '\0';
 }
 
+// Raises the engine's closing flag while the socket stops its threads (Open and Close both do):
+// an answer waiting for the engine lock then gives up instead of holding up the stop.
+class ClosingScope {
+public:
+    explicit ClosingScope(std::atomic<bool>* flag) : flag_(flag) { flag_->store(true); }
+    ~ClosingScope() { flag_->store(false); }
+    ClosingScope(const ClosingScope&) = delete;
+    ClosingScope& operator=(const ClosingScope&) = delete;
+
+private:
+    std::atomic<bool>* flag_;
+};
+
 // The engine's codec: short form, no filter, no time-out.
 std::unique_ptr<ZZG2PCodec> MakeCodec(IZG2PCodecHandler* handler) {
     return std::make_unique<ZZG2PCodec>(/*longForm=*/false, handler);
@@ -46,6 +59,17 @@ ZNetworkDeviceDetection::~ZNetworkDeviceDetection() {
     codec_.reset();
     processor_.reset();
     DeleteAnswers();
+}
+
+ZNetworkDeviceDetection::Counters ZNetworkDeviceDetection::GetCounters() const {
+    Counters c;
+    c.datagrams = socket_->GetReceivedCount();
+    c.queueDropped = socket_->GetQueueDroppedCount();
+    c.queuedAtClose = socket_->GetDiscardedAtCloseCount();
+    c.queuePeak = socket_->GetQueuePeakCount();
+    c.answersWaited = waitedAnswers_.load();
+    c.answersDropped = droppedAnswers_.load();
+    return c;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -95,27 +119,44 @@ int ZNetworkDeviceDetection::OnAnswer(const char* serviceName, uint32_t deviceAd
                                       const char* version, const char* info,
                                       uint32_t requesterAddress, uint32_t requesterMask,
                                       uint32_t indexValue, const char* extraText, void*) {
-    // Never wait here: the thread holding the lock may be closing this very socket and waiting
-    // for the receive thread to end.
-    std::unique_lock<zplat::CriticalSection> engine(lock_, std::try_to_lock);
-    if (!engine.owns_lock()) {
-        droppedAnswers_.fetch_add(1);
-        return 0;
+    std::unique_lock<zplat::CriticalSection> engine(lock_, std::defer_lock);
+    if (!engine.try_lock()) {
+        // A search is being sent, or the interfaces read: the answer waits and is handled right
+        // after. Not when the holder is closing or reopening the socket: it waits for this very
+        // thread to end, and the answer belongs to a socket that is going away.
+        waitedAnswers_.fetch_add(1);
+        for (;;) {
+            if (closing_.load()) {
+                droppedAnswers_.fetch_add(1);
+                return 0;
+            }
+            if (lock_.TryEnterFor(kLockWaitSliceMs)) {
+                engine = std::unique_lock<zplat::CriticalSection>(lock_, std::adopt_lock);
+                break;
+            }
+        }
     }
-    auto* device = new ZNetworkDevice(serviceName, port, auxValue, deviceName, model, version, info,
-                                      extraText);
-    device->SetUserData(userData);
-    device->AddAddress(deviceAddress, deviceMask, indexValue);
-    device->SetLocalAddress(requesterAddress, requesterMask);
-
-    answers_.Lock(LNetworkDeviceList::kLockReason);
-    answers_.AddTail(device);
-    int handled = 1;
-    if (handler_ != nullptr) {
-        handled = handler_->OnDeviceAnswer(device, this) != 0 ? 1 : 0;
+    ZAnswerRecords::Answer answer;
+    answer.serviceName = serviceName;
+    answer.deviceAddress = deviceAddress;
+    answer.deviceMask = deviceMask;
+    answer.userData = userData;
+    answer.port = port;
+    answer.auxValue = auxValue;
+    answer.deviceName = deviceName;
+    answer.model = model;
+    answer.version = version;
+    answer.info = info;
+    answer.requesterAddress = requesterAddress;
+    answer.requesterMask = requesterMask;
+    answer.indexValue = indexValue;
+    answer.extraText = extraText;
+    std::unique_ptr<ZNetworkDevice> transient;
+    ZNetworkDevice* device = answers_.Obtain(answer, &transient);
+    if (handler_ == nullptr) {
+        return 1;
     }
-    answers_.Unlock(LNetworkDeviceList::kLockReason);
-    return handled;
+    return handler_->OnDeviceAnswer(device, this) != 0 ? 1 : 0;
 }
 
 int ZNetworkDeviceDetection::OnErrorAnswer(uint32_t deviceAddress, const char* serviceName,
@@ -270,8 +311,12 @@ int16_t ZNetworkDeviceDetection::OpenSocket(const char* groupAddress, uint16_t l
     for (uint32_t i = 0; i < interfaceCount_; ++i) {
         list[i] = interfaces_[i].address.GetAddressText();
     }
-    const int opened = interfaceCount_ > 0 ? socket_->Open(1, list, interfaceCount_)
-                                           : socket_->Open(0, nullptr, 0);
+    int opened;
+    {
+        ClosingScope closing(&closing_);
+        opened = interfaceCount_ > 0 ? socket_->Open(1, list, interfaceCount_)
+                                     : socket_->Open(0, nullptr, 0);
+    }
     if (opened != 0) {
         return kNetworkError;
     }
@@ -321,7 +366,10 @@ void ZNetworkDeviceDetection::ClearInterfaces() {
 
 void ZNetworkDeviceDetection::CloseSocket() {
     std::lock_guard<zplat::CriticalSection> engine(lock_);
-    socket_->Close();
+    {
+        ClosingScope closing(&closing_);
+        socket_->Close();
+    }
     ClearInterfaces();
 }
 
@@ -345,9 +393,7 @@ bool ZNetworkDeviceDetection::CheckAddressChange() {
 
 void ZNetworkDeviceDetection::DeleteAnswers() {
     std::lock_guard<zplat::CriticalSection> engine(lock_);
-    answers_.Lock(LNetworkDeviceList::kLockReason);
-    answers_.DeleteAll();
-    answers_.Unlock(LNetworkDeviceList::kLockReason);
+    answers_.Clear();
 }
 
 void ZNetworkDeviceDetection::RegisterAddressChange() {

@@ -17,15 +17,18 @@
 // request with the machine's primary address goes to the socket's group address.
 //
 // Threads and locks: Start, Stop, SendSearch and the interface getters run on the owner's threads
-// under the engine lock; answers arrive on the socket's receive thread, which only tries the
-// engine lock: an answer that arrives while another thread holds it (a search being sent, an
-// interface read) is dropped without a report. The handler's OnDeviceAnswer runs with the engine
-// lock and the answer list's lock held (lock order: engine lock, then answer list). Refusals are
-// reported without the engine lock.
+// under the engine lock; answers arrive on the socket's delivery thread, which takes the engine
+// lock too: an answer that arrives while another thread holds it (a search being sent, an
+// interface read) waits and is handled right after (GetCounters().answersWaited counts them).
+// Only while the holder closes or reopens the socket, which waits for the delivery thread to end,
+// does a waiting answer give up; it is dropped and counted (answersDropped). The handler's
+// OnDeviceAnswer runs with the engine lock held. Refusals are reported without the engine lock.
 //
 // Ownership: the engine owns its socket, codec, processor, system configuration and the answer
-// records of the current cycle; the records it reports live until the next cycle or the next
-// reopening of the socket. The handler is not owned. Interface address objects returned by
+// records of the current cycle (ZAnswerRecords: identical answers of a cycle share one record,
+// and the cycle's records are bounded in bytes). A record it reports lives until the next cycle
+// or the next reopening of the socket; past the cycle's bound, only during the handler's call
+// (handlers copy what they keep). The handler is not owned. Interface address objects returned by
 // GetInterface live until the next interface read.
 
 #include <atomic>
@@ -33,6 +36,7 @@
 #include <memory>
 
 #include "foundation/string.h"
+#include "ndd/answer_records.h"
 #include "ndd/ndd_protocol_handler.h"
 #include "ndd/network_device.h"
 #include "ndd/network_device_detection_handler.h"
@@ -64,6 +68,8 @@ public:
     // How long the engine lets the system settle after an address change before it reads the
     // interfaces again.
     static constexpr uint32_t kAddressChangeSettleMs = 100;
+    // An answer waiting for the engine lock looks this often whether the socket is closing.
+    static constexpr uint32_t kLockWaitSliceMs = 5;
 
     // One entry of the interface table: the interface address with mask and broadcast address,
     // and the system name of the adapter that carries it (empty when the inventory knows none).
@@ -122,8 +128,20 @@ public:
     const char* GetInterfaceName(uint32_t index);
 
     bool IsSearching() const { return searching_.load(); }
-    // Answers dropped so far because the engine lock was held elsewhere when they arrived.
+    // Answers dropped so far because the socket was closed or reopened while they waited for the
+    // engine lock.
     uint64_t GetDroppedAnswerCount() const { return droppedAnswers_.load(); }
+
+    // What the answer path counted since construction.
+    struct Counters {
+        uint64_t datagrams = 0;       // read from the system
+        uint64_t queueDropped = 0;    // dropped: the socket's queue was full
+        uint64_t queuedAtClose = 0;   // still queued when the socket closed or reopened
+        uint32_t queuePeak = 0;       // the most datagrams queued at one time
+        uint64_t answersWaited = 0;   // met the engine lock held and were handled after
+        uint64_t answersDropped = 0;  // gave up waiting because the socket was closing
+    };
+    Counters GetCounters() const;
     // The local port the socket is bound to (0 while closed).
     uint16_t GetLocalPort();
 
@@ -140,6 +158,9 @@ private:
     zplat::CriticalSection lock_;  // the engine lock
     std::atomic<bool> searching_{false};
     std::atomic<uint64_t> droppedAnswers_{0};
+    std::atomic<uint64_t> waitedAnswers_{0};
+    // Raised while the socket is being closed or reopened (under the engine lock).
+    std::atomic<bool> closing_{false};
     std::unique_ptr<ZNDDProtocolProcessor> processor_;
     std::unique_ptr<ZZG2PCodec> codec_;  // used by the receive thread only
     std::unique_ptr<ZUDPSocket> socket_;
@@ -152,5 +173,5 @@ private:
     zplat::Event changeEvent_{/*manualReset=*/true, /*initialState=*/false};
     zplat::Overlapped changeOverlapped_;
     bool changeRegistered_ = false;
-    LNetworkDeviceList answers_;  // its own lock, taken explicitly
+    ZAnswerRecords answers_;  // under the engine lock
 };

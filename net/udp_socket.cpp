@@ -1,5 +1,6 @@
 #include "net/udp_socket.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -19,6 +20,8 @@ constexpr uint32_t kDefaultReceiveBufferSize = 4096;
 constexpr int kSystemReceiveBuffer = 4 * 1024 * 1024;
 // Room for the dotted source address handed to the handlers.
 constexpr int kFromAddressRoom = 64;
+// At most this much memory for the buffers of one batch read.
+constexpr uint32_t kBatchBytes = 256 * 1024;
 
 // Dotted text into a fixed field, cut to its size.
 void CopyText(char* to, size_t room, const char* text) {
@@ -40,6 +43,7 @@ ZUDPSocket::~ZUDPSocket() {
     // Teardown waits only while the stop flag is clear; a loop that ended by itself may still be
     // finishing, and it must be gone before the members it touches are.
     Wait(zplat::INFINITE);
+    delivery_.Wait(zplat::INFINITE);
     receive_buffer_.reset();
     handlers_->Lock(LUDPSocketHandlerList::kLockReason);
     handlers_->RemoveAll();
@@ -49,15 +53,23 @@ ZUDPSocket::~ZUDPSocket() {
 }
 
 void ZUDPSocket::StopReceiveThread(bool onlyWhenRunning) {
-    if (onlyWhenRunning && IsStopRequested()) {
-        return;
+    if (!onlyWhenRunning || !IsStopRequested()) {
+        // The flag first, then the event: the loop checks the flag after every wait.
+        Stop(false);
+        if (stop_event_) {
+            stop_event_->Set();
+        }
+        Wait(zplat::INFINITE);  // returns at once on the receive thread itself
     }
-    // The flag first, then the event: the loop checks the flag after every wait.
-    Stop(false);
-    if (stop_event_) {
-        stop_event_->Set();
-    }
-    Wait(zplat::INFINITE);  // returns at once on the receive thread itself
+    // The receive loop may have ended by itself; the delivery thread is stopped in any case.
+    StopDeliveryThread();
+}
+
+void ZUDPSocket::StopDeliveryThread() {
+    delivery_.Stop(false);
+    queue_.Stop();
+    delivery_.Wait(zplat::INFINITE);  // returns at once on the delivery thread itself
+    discarded_.fetch_add(queue_.Clear());
 }
 
 int ZUDPSocket::Run() {
@@ -75,23 +87,24 @@ int ZUDPSocket::Run() {
         NotifyError(kSockAsyncSetupFailed);
         return 0;
     }
-    char fromAddress[kFromAddressRoom];
+    // The batch's buffers, made once per opening: reading allocates nothing. Fewer slots for a
+    // large receive buffer keep them within kBatchBytes.
+    const int slotCount = static_cast<int>(std::clamp<uint32_t>(
+        kBatchBytes / std::max<uint32_t>(receive_buffer_size_, 1), 1, zplat::kMaxRecvBatch));
+    std::vector<char> storage(static_cast<size_t>(slotCount) * receive_buffer_size_);
+    std::vector<zplat::RecvSlot> slots(static_cast<size_t>(slotCount));
+    for (int i = 0; i < slotCount; ++i) {
+        slots[static_cast<size_t>(i)].buffer =
+            storage.data() + static_cast<size_t>(i) * receive_buffer_size_;
+        slots[static_cast<size_t>(i)].capacity = static_cast<int>(receive_buffer_size_);
+    }
     for (;;) {
         uint32_t result = zplat::WaitReadableOrStopped(socket_, *stop, zplat::INFINITE);
         if (IsStopRequested()) {
             return 1;
         }
         if (result == zplat::WAIT_OBJECT_0) {
-            int length = static_cast<int>(receive_buffer_size_);
-            uint16_t fromPort = 0;
-            int rc = ReceiveFrom(receive_buffer_.get(), &length, fromAddress, &fromPort);
-            if (rc == kSockBufferTooSmall) {
-                NotifyError(kSockBufferTooSmall);
-                rc = kSockSuccess;
-            }
-            if (rc == kSockSuccess) {
-                NotifyData(receive_buffer_.get(), length, fromAddress, fromPort);
-            }
+            Drain(slots.data(), slotCount);
         } else if (result == zplat::WAIT_FAILED) {
             // A socket that cannot be waited on any more would turn this loop into a busy one.
             bool gone = zplat::WSAGetLastError() == zplat::WSAENOTSOCK;
@@ -102,6 +115,47 @@ int ZUDPSocket::Run() {
         }
         // A time-out, or the stop event without a stop request: wait again.
     }
+}
+
+void ZUDPSocket::Drain(zplat::RecvSlot* slots, int count) {
+    // Until the system's buffer is empty: the fewer wake-ups per datagram, the fewer datagrams
+    // the system drops in a burst.
+    for (;;) {
+        const int n = zplat::RecvBatch(socket_, slots, count);
+        if (n <= 0) {
+            // Nothing waiting, or a failed read: dropped without notice, as a failed read always
+            // was; the loop waits again.
+            zplat::WSASetLastError(0);
+            return;
+        }
+        for (int i = 0; i < n; ++i) {
+            const zplat::RecvSlot& slot = slots[i];
+            queue_.Push(static_cast<const char*>(slot.buffer), static_cast<uint32_t>(slot.length),
+                        slot.from.address, slot.from.port, slot.truncated);
+        }
+        received_.fetch_add(static_cast<uint64_t>(n));
+        if (n < count || IsStopRequested()) {
+            return;
+        }
+    }
+}
+
+int ZUDPSocket::ThreadRun(ZThread* thread) {
+    ZDatagramQueue::Datagram datagram;
+    while (!thread->IsStopRequested()) {
+        if (!queue_.Pop(receive_buffer_.get(), receive_buffer_size_, &datagram, zplat::INFINITE)) {
+            break;  // stopped
+        }
+        if (datagram.truncated) {
+            // Reported first, then delivered cut, as a datagram larger than the buffer always was.
+            NotifyError(kSockBufferTooSmall);
+        }
+        char fromAddress[kFromAddressRoom];
+        CopyText(fromAddress, sizeof fromAddress, zplat::InetNtoa(datagram.fromAddress).c_str());
+        NotifyData(receive_buffer_.get(), static_cast<int>(datagram.length), fromAddress,
+                   datagram.fromPort);
+    }
+    return 0;
 }
 
 void ZUDPSocket::AddHandler(IUDPSocketHandler* handler) {
@@ -150,6 +204,10 @@ void ZUDPSocket::SetReceiveBufferSize(uint32_t size) {
     }
     receive_buffer_.reset(new char[size > 0 ? size : 1]);
     receive_buffer_size_ = size;
+}
+
+void ZUDPSocket::SetQueueBounds(uint32_t maxDatagrams, uint32_t maxBytes) {
+    discarded_.fetch_add(queue_.Resize(maxDatagrams, maxBytes));
 }
 
 uint32_t ZUDPSocket::GetReceiveBufferSize() {
@@ -281,7 +339,8 @@ int ZUDPSocket::Open(int useInterfaces, const char** interfaces, uint32_t count)
     }
 
     stop_event_ = std::make_shared<zplat::Event>(true, false);
-    if (!Start(true, zplat::INFINITE)) {
+    queue_.Restart();
+    if (!delivery_.Start(true, zplat::INFINITE) || !Start(true, zplat::INFINITE)) {
         // Without its thread the socket would never deliver a datagram: say so.
         Teardown();
         return kSockAsyncSetupFailed;
@@ -439,29 +498,6 @@ int ZUDPSocket::JoinGroup(const char* group, const char* interfaceAddress) {
         return kSockMulticastFailed;
     }
     return kSockSuccess;
-}
-
-int ZUDPSocket::ReceiveFrom(char* buffer, int* length, char* fromAddress, uint16_t* fromPort) {
-    zplat::SockAddrIn from;
-    int received = zplat::RecvFrom(socket_, buffer, *length, &from);
-    int result = kSockSuccess;
-    if (received < 0) {
-        int error = zplat::WSAGetLastError();
-        zplat::WSASetLastError(0);
-        if (error != zplat::WSAEMSGSIZE) {
-            return kSockReadFailed;
-        }
-        // The buffer holds the datagram's first part; its source is known all the same and
-        // goes to the handlers with it.
-        result = kSockBufferTooSmall;
-        received = *length;
-    }
-    if (fromAddress != nullptr) {
-        CopyText(fromAddress, kFromAddressRoom, zplat::InetNtoa(from.address).c_str());
-    }
-    *fromPort = from.port;
-    *length = received;
-    return result;
 }
 
 void ZUDPSocket::NotifyData(const char* data, int length, const char* fromAddress,

@@ -1,7 +1,7 @@
 #pragma once
 // ZUDPSocket: the program's one IPv4 datagram endpoint. It binds a local port (and, with exactly
 // one interface given, that interface's address), can join a multicast group on one or several
-// interfaces, sends to a dotted address or a host name, and receives on a thread of its own,
+// interfaces, sends to a dotted address or a host name, and receives on threads of its own,
 // handing each datagram to the registered IUDPSocketHandler objects in registration order.
 //
 //   ZUDPSocket socket;
@@ -19,24 +19,36 @@
 // Every operation reports failure as a result code (ZSocketResult, texts from GetErrorText); 0 is
 // success. Setters only store values; Open applies them. After its other options Open asks for
 // a 4 MiB receive buffer in the system, so that bursts of answers wait there while the receive
-// thread delivers; the result of that request is ignored like the other optional settings.
+// thread reads; the result of that request is ignored like the other optional settings.
+//
+// Receiving runs on two threads. The receive thread (the ZThread base) only drains the system's
+// buffer: it reads the waiting datagrams in batches (zplat::RecvBatch) into a bounded queue
+// (ZDatagramQueue, kQueueDatagrams datagrams and kQueueBytes bytes) and goes back to waiting. The
+// delivery thread takes them from the queue in order and calls the handlers. A datagram that finds
+// the queue full is dropped and counted (GetQueueDroppedCount), so handlers that fall behind cost
+// at most the queue's bounds and never make the system drop what the queue could still take.
+// Close discards what is still queued and counts it (GetDiscardedAtCloseCount).
 //
 // Ownership and threads: handlers are not owned. Open, Close, SendTo, GetLocalInterfaces and the
-// setters come from the owner's threads, which the owner serialises; the receive thread runs the
+// setters come from the owner's threads, which the owner serialises; the delivery thread runs the
 // handlers with the handler list's lock held, so RemoveHandler from another thread waits for a
-// delivery in progress, and a removed handler is never called again. Destroy the socket from an
-// owner thread, never from a handler.
+// delivery in progress, and a removed handler is never called again. A handler may Close its
+// socket (not Open it). Destroy the socket from an owner thread, never from a handler.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "foundation/thread.h"
+#include "foundation/thread_handler.h"
+#include "net/datagram_queue.h"
 #include "net/udp_socket_handler.h"
 #include "net/wsa_data.h"
 
 namespace zplat {
 class Event;
+struct RecvSlot;
 struct SockAddrIn;
 }  // namespace zplat
 
@@ -50,8 +62,13 @@ struct IPADDRLIST {
     char address[kIpAddrListCapacity][24];
 };
 
-class ZUDPSocket : public ZWSAData, public ZThread {
+class ZUDPSocket : public ZWSAData, public ZThread, private IThreadHandler {
 public:
+    // Bounds of the queue between the receive and the delivery thread: room for a burst of
+    // answers from tens of thousands of devices while the handlers work through them.
+    static constexpr uint32_t kQueueDatagrams = 65536;
+    static constexpr uint32_t kQueueBytes = 16 * 1024 * 1024;
+
     ZUDPSocket();
     ~ZUDPSocket() override;
 
@@ -85,20 +102,35 @@ public:
     // Whether broadcast permission is set on the socket now.
     bool IsBroadcast() const { return broadcast_; }
 
+    // The queue's bounds (kQueueDatagrams and kQueueBytes unless set); call only while closed.
+    void SetQueueBounds(uint32_t maxDatagrams, uint32_t maxBytes);
+
+    // Counters over the socket's life (every Open and Close): datagrams read from the system,
+    // datagrams dropped because the queue was full, datagrams still queued when the socket closed
+    // (or reopened), and the most that were queued at one time.
+    uint64_t GetReceivedCount() const { return received_.load(); }
+    uint64_t GetQueueDroppedCount() const { return queue_.GetDroppedCount(); }
+    uint64_t GetDiscardedAtCloseCount() const { return discarded_.load(); }
+    uint32_t GetQueuePeakCount() const { return queue_.GetPeakCount(); }
+
 private:
+    // The delivery thread's body: takes datagrams from the queue and calls the handlers.
+    int ThreadRun(ZThread* thread) override;
+    // Reads every datagram waiting now into the queue (receive thread).
+    void Drain(zplat::RecvSlot* slots, int count);
     bool CreateSocket();
     void DropSocket();
     bool SetBroadcast(bool on);
     int JoinGroup(const char* group, const char* interfaceAddress);
-    int ReceiveFrom(char* buffer, int* length, char* fromAddress, uint16_t* fromPort);
     void NotifyData(const char* data, int length, const char* fromAddress, uint16_t fromPort);
     void NotifyError(int code);
     int Teardown();
     // The registered handlers in order, copied under the list's lock (held by the caller).
     const std::vector<IUDPSocketHandler*>& CurrentHandlers();
-    // Stop flag, stop event, wait for the end (not when called on the receive thread).
+    // Stop flag, stop event, wait for the end (not when called on the receive thread); then the
+    // delivery thread the same way, and what it left in the queue is discarded and counted.
     void StopReceiveThread(bool onlyWhenRunning);
-    bool OnReceiveThread() const;
+    void StopDeliveryThread();
 
     LUDPSocketHandlerList* handlers_;  // owned
     char group_address_[32] = {};
@@ -113,5 +145,9 @@ private:
     // Shared with the receive loop, which keeps its own reference while it runs: a handler that
     // closes the socket from the receive thread destroys the owner's reference only.
     std::shared_ptr<zplat::Event> stop_event_;
-    std::vector<IUDPSocketHandler*> notify_snapshot_;  // used by the receive thread only
+    std::vector<IUDPSocketHandler*> notify_snapshot_;  // used by the delivery thread only
+    ZDatagramQueue queue_{kQueueDatagrams, kQueueBytes};
+    ZThread delivery_{false, this};
+    std::atomic<uint64_t> received_{0};
+    std::atomic<uint64_t> discarded_{0};
 };

@@ -7,6 +7,7 @@
 #include "ndd/network_device_detection.h"
 #include "ndd/zg2p_codec.h"
 #include "ndd/zg2p_message.h"
+#include "platform/network/datagram_batch.h"
 #include "platform/network/inet.h"
 #include "platform/network/socket.h"
 #include "platform/network/socket_destination.h"
@@ -22,9 +23,20 @@ constexpr int kSocketBufferBytes = 4 << 20;
 // How long the loop sleeps at most when nothing is queued, so a stop is seen even without its
 // event.
 constexpr uint32_t kIdleWaitMs = 200;
+// Datagrams handed to one batch send: enough to keep the system calls few, few enough that
+// requests are read again soon while a long burst leaves.
+constexpr size_t kBatchSize = 1024;
+// Requesters whose answers are kept built; past that the store starts afresh.
+constexpr size_t kMaxRequesters = 16;
 
 uint64_t NowMs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+uint64_t NowNs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                      std::chrono::steady_clock::now().time_since_epoch())
                                      .count());
 }
@@ -44,6 +56,10 @@ ZDeviceSimulator::ZDeviceSimulator(std::vector<ZSimulatedDevice> devices, Option
       builder_(std::make_unique<ZNDDProtocolProcessor>()),
       random_(options_.seed != 0 ? options_.seed : std::random_device{}()) {
     reader_->SetHandler(this);
+    if (options_.flood != ZAnswerFlood::kNone && !devices_.empty()) {
+        flood_ = std::make_unique<ZAnswerFlood>(options_.flood, devices_.front(),
+                                                options_.floodRate, options_.floodBytes);
+    }
 }
 
 ZDeviceSimulator::~ZDeviceSimulator() {
@@ -106,6 +122,9 @@ void ZDeviceSimulator::Run(zplat::Event* stop) {
             const uint64_t due = queue_.top().dueMs;
             waitMs = due <= now ? 0 : static_cast<uint32_t>(std::min<uint64_t>(due - now, waitMs));
         }
+        if (FloodRunning(now)) {
+            waitMs = static_cast<uint32_t>(std::min<uint64_t>(flood_->WaitMs(now), waitMs));
+        }
         const uint32_t woke = zplat::WaitReadableOrStopped(socket_, *stop, waitMs);
         if (woke == zplat::WAIT_OBJECT_0) {
             // Everything queued now, so a burst of requests is read before answers go out.
@@ -128,22 +147,73 @@ void ZDeviceSimulator::Run(zplat::Event* stop) {
     CloseSocket();
 }
 
-void ZDeviceSimulator::SendDue(uint64_t nowMs) {
-    for (Outgoing& out : TakeDue(nowMs)) {
-        zplat::SockAddrIn to;
-        to.address = out.address;
-        to.port = zplat::HostToNet16(out.port);
-        if (zplat::SendTo(socket_, out.bytes.data(), static_cast<int>(out.bytes.size()), to) ==
-            zplat::SOCKET_ERROR) {
+bool ZDeviceSimulator::FloodRunning(uint64_t nowMs) const {
+    return flood_ && flood_->IsAimed() && (floodEndMs_ == 0 || nowMs < floodEndMs_);
+}
+
+void ZDeviceSimulator::SendBatch() {
+    const uint64_t start = NowNs();
+    size_t done = 0;
+    while (done < batch_.size()) {
+        const int sent = zplat::SendDatagramBatch(socket_, batch_.data() + done,
+                                                  static_cast<int>(batch_.size() - done));
+        done += static_cast<size_t>(sent);
+        stats_.sent += static_cast<uint64_t>(sent);
+        if (done < batch_.size()) {
+            // That one datagram is lost; the rest still go.
             ++stats_.sendFailures;
+            ++stats_.sendFailureCodes[zplat::WSAGetLastError()];
+            ++done;
         }
+    }
+    stats_.sendNs += NowNs() - start;
+    batch_.clear();
+}
+
+void ZDeviceSimulator::SendDue(uint64_t nowMs) {
+    const uint64_t start = NowNs();
+    bool any = false;
+    while (!queue_.empty() && queue_.top().dueMs <= nowMs) {
+        while (!queue_.empty() && queue_.top().dueMs <= nowMs && sending_.size() < kBatchSize) {
+            sending_.push_back(queue_.top());
+            queue_.pop();
+        }
+        for (const Pending& p : sending_) {
+            zplat::SockAddrIn to;
+            to.address = p.address;
+            to.port = zplat::HostToNet16(p.port);
+            batch_.push_back({p.bytes->data(), static_cast<int>(p.bytes->size()), to});
+            stats_.latestMs = std::max(stats_.latestMs, nowMs - p.dueMs);
+        }
+        SendBatch();
+        sending_.clear();
+        any = true;
+        // Answers that fell due while this burst was leaving go with it.
+        nowMs = std::max(nowMs, NowMs());
+    }
+    if (FloodRunning(nowMs)) {
+        const size_t n = flood_->Due(nowMs, kBatchSize);
+        floodBytes_.resize(std::max(floodBytes_.size(), n));
+        for (size_t i = 0; i < n; ++i) {
+            floodBytes_[i] = flood_->Next();
+            batch_.push_back(
+                {floodBytes_[i].data(), static_cast<int>(floodBytes_[i].size()), floodTo_});
+        }
+        const uint64_t before = stats_.sent;
+        SendBatch();
+        stats_.floodSent += stats_.sent - before;
+        any = any || n > 0;
+    }
+    if (any) {
+        stats_.longestBurstNs = std::max(stats_.longestBurstNs, NowNs() - start);
     }
 }
 
 std::vector<ZDeviceSimulator::Outgoing> ZDeviceSimulator::TakeDue(uint64_t nowMs) {
     std::vector<Outgoing> due;
     while (!queue_.empty() && queue_.top().dueMs <= nowMs) {
-        due.push_back(queue_.top());
+        const Pending& p = queue_.top();
+        due.push_back(Outgoing{p.dueMs, p.sequence, p.address, p.port, *p.bytes});
         queue_.pop();
     }
     return due;
@@ -198,10 +268,17 @@ uint64_t ZDeviceSimulator::AnswerDelay() {
     return delay;
 }
 
-void ZDeviceSimulator::Queue(uint64_t dueMs, uint32_t address, uint16_t port, const uint8_t* bytes,
-                             uint32_t length) {
-    queue_.push(
-        Outgoing{dueMs, sequence_++, address, port, std::vector<uint8_t>(bytes, bytes + length)});
+std::vector<ZDeviceSimulator::Bytes>& ZDeviceSimulator::AnswersFor(uint32_t requesterAddress,
+                                                                   uint32_t requesterMask) {
+    const std::pair<uint32_t, uint32_t> key{requesterAddress, requesterMask};
+    auto it = answers_.find(key);
+    if (it == answers_.end()) {
+        if (answers_.size() >= kMaxRequesters) {
+            answers_.clear();  // queued answers keep their own bytes
+        }
+        it = answers_.emplace(key, std::vector<Bytes>(devices_.size())).first;
+    }
+    return it->second;
 }
 
 int ZDeviceSimulator::OnSearchRequest(uint32_t requesterAddress, uint32_t requesterMask,
@@ -213,8 +290,18 @@ int ZDeviceSimulator::OnSearchRequest(uint32_t requesterAddress, uint32_t reques
     }
     ++stats_.requests;
     const Arrival& arrival = *arrival_;
+    if (flood_ && !flood_->IsAimed() && requesterPort != 0) {
+        floodTo_.address = arrival.from;
+        floodTo_.port = zplat::HostToNet16(requesterPort);
+        flood_->Aim(requesterAddress, requesterMask, arrival.nowMs);
+        if (options_.floodSeconds > 0) {
+            floodEndMs_ = arrival.nowMs + static_cast<uint64_t>(options_.floodSeconds * 1000);
+        }
+    }
+    std::vector<Bytes>& built = AnswersFor(requesterAddress, requesterMask);
     int answers = 0;
-    for (const ZSimulatedDevice& d : devices_) {
+    for (size_t i = 0; i < devices_.size(); ++i) {
+        const ZSimulatedDevice& d = devices_[i];
         if (!ZNetworkDeviceDetection::MatchServiceNamePattern(serviceType, d.serviceName.c_str())) {
             continue;
         }
@@ -225,18 +312,21 @@ int ZDeviceSimulator::OnSearchRequest(uint32_t requesterAddress, uint32_t reques
         if (requesterPort == 0) {
             continue;  // nowhere to answer to
         }
-        if (d.refusalCode) {
-            builder_->BuildRefusal(d.address, d.serviceName.c_str(), *d.refusalCode);
-            ++stats_.refusals;
-        } else {
-            builder_->BuildAnswer(d.serviceName.c_str(), d.address, d.mask, d.userData, d.port,
-                                  d.auxValue, d.deviceName.c_str(), d.model.c_str(),
-                                  d.version.c_str(), d.info.c_str(), requesterAddress,
-                                  requesterMask, d.indexValue, d.extraText.c_str());
-            ++stats_.answers;
+        if (!built[i]) {
+            if (d.refusalCode) {
+                builder_->BuildRefusal(d.address, d.serviceName.c_str(), *d.refusalCode);
+            } else {
+                builder_->BuildAnswer(d.serviceName.c_str(), d.address, d.mask, d.userData, d.port,
+                                      d.auxValue, d.deviceName.c_str(), d.model.c_str(),
+                                      d.version.c_str(), d.info.c_str(), requesterAddress,
+                                      requesterMask, d.indexValue, d.extraText.c_str());
+            }
+            built[i] = std::make_shared<const std::vector<uint8_t>>(
+                builder_->GetData(), builder_->GetData() + builder_->GetLength());
         }
-        Queue(arrival.nowMs + AnswerDelay(), arrival.from, requesterPort, builder_->GetData(),
-              builder_->GetLength());
+        ++(d.refusalCode ? stats_.refusals : stats_.answers);
+        queue_.push(Pending{arrival.nowMs + AnswerDelay(), sequence_++, arrival.from, requesterPort,
+                            built[i]});
     }
     if (log_.IsOpen()) {
         ZRequestLog::Entry e;

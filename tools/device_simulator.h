@@ -5,7 +5,11 @@
 // that the request targets (every device, or the device's own reported address) it sends an
 // answer built with the protocol processor, or its refusal, to the requester: the request's
 // source address and the requester port that the request names. Answers may be delayed, each by
-// the base delay plus a random jitter.
+// the base delay plus a random jitter. Every answer is built once per requester and reused for
+// that requester's later searches, and the answers due at one moment leave in batches
+// (zplat::SendDatagramBatch), so that thousands of devices answer as fast as the network takes
+// them; Stats tells how fast that was. For trials of a receiver's bounds the simulator can also
+// flood the first requester it hears with answers (Options::flood*, see ZAnswerFlood).
 //
 //   ZDeviceSimulator::Options options;
 //   options.jitterMs = 50;
@@ -21,6 +25,7 @@
 // time; Stats may be read after Run returns.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <queue>
 #include <random>
@@ -29,7 +34,9 @@
 
 #include "ndd/ndd_protocol_handler.h"
 #include "ndd/zg2p_codec_handler.h"
+#include "platform/network/datagram_batch.h"
 #include "platform/threading/event.h"
+#include "tools/answer_flood.h"
 #include "tools/request_log.h"
 #include "tools/simulated_device.h"
 
@@ -47,6 +54,13 @@ public:
         uint32_t jitterMs = 0;  // plus a random 0..jitterMs, drawn per answer
         uint32_t seed = 0;      // 0: a random seed
         std::string logPath;    // a JSON-lines request log when not empty
+        // A flood of the first device's answer (kSame) or of forged devices (kForged) at the
+        // first requester heard, at floodRate datagrams a second (0: as fast as they leave),
+        // padded to floodBytes (0: as built), for floodSeconds (0: until stopped).
+        ZAnswerFlood::Mode flood = ZAnswerFlood::kNone;
+        uint32_t floodRate = 0;
+        uint32_t floodBytes = 0;
+        double floodSeconds = 0;
     };
 
     struct Stats {
@@ -55,6 +69,12 @@ public:
         uint64_t answers = 0;    // answers sent
         uint64_t refusals = 0;   // refusals sent
         uint64_t sendFailures = 0;
+        std::map<int, uint64_t> sendFailureCodes;  // Winsock error number -> datagrams
+        uint64_t sent = 0;            // datagrams the system took (answers, refusals, flood)
+        uint64_t floodSent = 0;       // of which flood datagrams
+        uint64_t sendNs = 0;          // time spent in the send calls
+        uint64_t longestBurstNs = 0;  // the longest run of sending without reading in between
+        uint64_t latestMs = 0;        // the most an answer left after the time it was due
     };
 
     // One datagram waiting to be sent.
@@ -109,15 +129,28 @@ private:
         uint32_t destination;
         uint64_t nowMs;
     };
+    using Bytes = std::shared_ptr<const std::vector<uint8_t>>;
+    // A queued datagram; answers to one requester share their bytes.
+    struct Pending {
+        uint64_t dueMs;
+        uint64_t sequence;
+        uint32_t address;
+        uint16_t port;
+        Bytes bytes;
+    };
     struct Later {
-        bool operator()(const Outgoing& a, const Outgoing& b) const {
+        bool operator()(const Pending& a, const Pending& b) const {
             return a.dueMs != b.dueMs ? a.dueMs > b.dueMs : a.sequence > b.sequence;
         }
     };
 
-    void Queue(uint64_t dueMs, uint32_t address, uint16_t port, const uint8_t* bytes,
-               uint32_t length);
+    // The answers built for one requester (its address and mask), one slot per device, filled
+    // as devices first answer it.
+    std::vector<Bytes>& AnswersFor(uint32_t requesterAddress, uint32_t requesterMask);
     void SendDue(uint64_t nowMs);
+    // Sends batch_, counting what the system took and every failure by its error number.
+    void SendBatch();
+    bool FloodRunning(uint64_t nowMs) const;
     void CloseSocket();
     uint64_t AnswerDelay();
 
@@ -126,8 +159,15 @@ private:
     std::unique_ptr<ZZG2PCodec> codec_;
     std::unique_ptr<ZNDDProtocolProcessor> reader_;   // reads requests
     std::unique_ptr<ZNDDProtocolProcessor> builder_;  // builds answers and refusals
-    std::priority_queue<Outgoing, std::vector<Outgoing>, Later> queue_;
+    std::priority_queue<Pending, std::vector<Pending>, Later> queue_;
+    std::map<std::pair<uint32_t, uint32_t>, std::vector<Bytes>> answers_;
     uint64_t sequence_ = 0;
+    std::vector<zplat::OutgoingDatagram> batch_;
+    std::vector<Pending> sending_;  // keeps the bytes of batch_ alive
+    std::unique_ptr<ZAnswerFlood> flood_;
+    std::vector<std::vector<uint8_t>> floodBytes_;  // the flood datagrams of one batch
+    zplat::SockAddrIn floodTo_;
+    uint64_t floodEndMs_ = 0;  // 0: no end
     std::mt19937 random_;
     ZRequestLog log_;
     Stats stats_;

@@ -32,6 +32,7 @@ ZProductSearch::ZProductSearch(const Options& options)
             return agent_;
         });
     core_->SetSearchInterval(options.intervalMs);
+    core_->SetMaxProducts(options.maxProducts);
     agent_->AddHandler(&tracker_);  // after the core: its product exists when the tracker hears
 }
 
@@ -91,6 +92,11 @@ std::string ZProductSearch::GetSearchErrorText() const {
 uint64_t ZProductSearch::GetDroppedAnswerCount() const {
     ZNetworkDeviceDetection* engine = EngineOf(agent_);
     return engine != nullptr ? engine->GetDroppedAnswerCount() : 0;
+}
+
+ZNetworkDeviceDetection::Counters ZProductSearch::GetAnswerPathCounters() const {
+    ZNetworkDeviceDetection* engine = EngineOf(agent_);
+    return engine != nullptr ? engine->GetCounters() : ZNetworkDeviceDetection::Counters{};
 }
 
 std::string ZProductSearch::InterfaceName(const std::string& localAddress) {

@@ -29,6 +29,7 @@
 
 #include "catalogue/unitfinder_core.h"
 #include "catalogue/unitfinder_core_handler.h"
+#include "ndd/network_device_detection.h"
 #include "platform/threading/event.h"
 #include "tools/product_table.h"
 #include "tools/product_tracker.h"
@@ -43,6 +44,7 @@ public:
         std::optional<std::string> service;  // unset: the finder's "zelvane.*"
         std::optional<std::string> data;     // unset: the finder's identity document
         uint32_t countTarget = 0;            // note when this many products are listed
+        uint32_t maxProducts = ZUnitFinderCore::kDefaultMaxProducts;  // the core's cap
     };
 
     explicit ZProductSearch(const Options& options);
@@ -72,8 +74,11 @@ public:
     uint64_t GetCycleCount() const;
     // The text of a search that could not be sent ("" when all were).
     std::string GetSearchErrorText() const;
-    // Answers dropped because they arrived while a search was being sent.
+    // Answers dropped because they waited for a search while the socket was closing (0 unless
+    // the socket was closed or reopened while answers were arriving).
     uint64_t GetDroppedAnswerCount() const;
+    // The answer path's counters (zeros when the agent has no detection engine).
+    ZNetworkDeviceDetection::Counters GetAnswerPathCounters() const;
     // When the product count first reached countTarget: milliseconds since Start and the search
     // cycle (1 = the first); -1 while not reached.
     int64_t GetTargetReachedMs() const { return targetMs_.load(); }

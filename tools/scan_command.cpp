@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/process/console.h"
+#include "platform/process/memory_usage.h"
 #include "tools/expected_inventory.h"
 #include "tools/network_namespace.h"
 #include "tools/product_search.h"
@@ -166,10 +167,17 @@ int ZScanCommand::Run() {
     }
     if (stats_) {
         const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        const ZNetworkDeviceDetection::Counters path = search.GetAnswerPathCounters();
         const nlohmann::json summary = {{"cycles", search.GetCycleCount()},
                                         {"answers", search.GetTracker().GetAnswerCount()},
                                         {"refusals", search.GetTracker().GetRefusalCount()},
                                         {"dropped_while_sending", search.GetDroppedAnswerCount()},
+                                        {"queue_dropped", path.queueDropped},
+                                        {"queued_at_end", path.queuedAtClose},
+                                        {"answers_waited", path.answersWaited},
+                                        {"queue_peak", path.queuePeak},
+                                        {"products_over_cap", search.GetCore().GetOverCapCount()},
+                                        {"peak_rss_kib", zplat::PeakResidentKiB()},
                                         {"devices", table.GetCount()},
                                         {"target", options.countTarget},
                                         {"all_stored_ms", search.GetTargetReachedMs()},

@@ -8,10 +8,17 @@ void ZSearchFlags::Configure(CLI::App* command) {
                         "Text the searches carry (default: the finder's identity)");
     command->add_option("--search-port", searchPort_, "UDP port the devices listen on")
         ->capture_default_str();
+    command
+        ->add_option("--max-products", maxProducts_,
+                     "List at most N products; answers of further ones are counted (--stats)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 0xFFFFFFFFu))
+        ->capture_default_str();
 }
 
 void ZSearchFlags::Apply(ZProductSearch::Options* options) const {
     options->searchPort = searchPort_;
+    options->maxProducts = maxProducts_;
     options->service = service_;
     if (!data_.empty()) {
         options->data = data_;

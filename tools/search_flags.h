@@ -1,6 +1,6 @@
 #pragma once
 // ZSearchFlags: the search options that `zunit scan` and `zunit watch` both take (--service,
-// --data, --search-port), declared once and handed to ZProductSearch in one step.
+// --data, --search-port, --max-products), declared once and handed to ZProductSearch in one step.
 //
 //   ZSearchFlags search_;                      // a member of the command
 //   search_.Configure(command);                // in ICliCommand::Configure
@@ -20,14 +20,15 @@ class App;
 
 class ZSearchFlags {
 public:
-    // Declares --service, --data and --search-port on the command, in that order.
+    // Declares --service, --data, --search-port and --max-products on the command, in that order.
     void Configure(CLI::App* command);
-    // Sets the search port and service pattern, and the search data when --data was given (the
-    // finder's identity otherwise).
+    // Sets the search port, service pattern and product cap, and the search data when --data was
+    // given (the finder's identity otherwise).
     void Apply(ZProductSearch::Options* options) const;
 
 private:
     std::string service_ = "zelvane.*";
     std::string data_;
     uint16_t searchPort_ = 4258;
+    uint32_t maxProducts_ = ZUnitFinderCore::kDefaultMaxProducts;
 };

@@ -49,6 +49,16 @@ void ZSimulateCommand::Configure(CLI::App* command) {
     command->add_option("--mask", mask_, "Mask of generated devices")->capture_default_str();
     command->add_option("--duration", durationSeconds_,
                         "Stop after S seconds (0: when interrupted)");
+    command
+        ->add_option("--flood", flood_,
+                     "Flood the first searcher with one device's answer (same) or with "
+                     "answers of new devices (forged)")
+        ->check(CLI::IsMember({"same", "forged"}));
+    command->add_option("--flood-rate", floodRate_, "Flood datagrams per second (0: at once)");
+    command->add_option("--flood-bytes", floodBytes_, "Pad flood answers to about N bytes")
+        ->check(CLI::Range(0u, ZAnswerFlood::kMaxBytes));
+    command->add_option("--flood-seconds", floodSeconds_, "Flood for S seconds (0: until stopped)")
+        ->check(CLI::NonNegativeNumber);
     command->add_flag("--stats", stats_, "Print a JSON summary on stdout at the end");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");
@@ -88,6 +98,10 @@ int ZSimulateCommand::Run() {
     options.jitterMs = jitterMs_;
     options.seed = seed_;
     options.logPath = logPath_;
+    options.flood = ZAnswerFlood::ParseMode(flood_);
+    options.floodRate = floodRate_;
+    options.floodBytes = floodBytes_;
+    options.floodSeconds = floodSeconds_;
     ZDeviceSimulator simulator(std::move(devices), options);
     std::string error;
     if (!simulator.Open(&error)) {
@@ -118,12 +132,25 @@ int ZSimulateCommand::Run() {
 
     if (stats_) {
         const ZDeviceSimulator::Stats& s = simulator.GetStats();
-        const nlohmann::json summary = {{"devices", simulator.GetDeviceCount()},
-                                        {"datagrams", s.datagrams},
-                                        {"requests", s.requests},
-                                        {"answers", s.answers},
-                                        {"refusals", s.refusals},
-                                        {"send_failures", s.sendFailures}};
+        nlohmann::json codes = nlohmann::json::object();
+        for (const auto& [code, n] : s.sendFailureCodes) {
+            codes[std::to_string(code)] = n;
+        }
+        const double sendMs = static_cast<double>(s.sendNs) / 1e6;
+        const nlohmann::json summary = {
+            {"devices", simulator.GetDeviceCount()},
+            {"datagrams", s.datagrams},
+            {"requests", s.requests},
+            {"answers", s.answers},
+            {"refusals", s.refusals},
+            {"send_failures", s.sendFailures},
+            {"send_failure_codes", codes},
+            {"sent", s.sent},
+            {"flood_sent", s.floodSent},
+            {"send_ms", sendMs},
+            {"send_rate_per_s", sendMs > 0 ? static_cast<double>(s.sent) * 1000.0 / sendMs : 0.0},
+            {"longest_burst_ms", static_cast<double>(s.longestBurstNs) / 1e6},
+            {"latest_ms", s.latestMs}};
         std::printf("%s\n", summary.dump().c_str());
     }
     return kExitSuccess;

@@ -3,7 +3,9 @@
 // --duration seconds). The devices come from a JSON device file (--devices, see
 // ZSimulatedDeviceFile) or are generated (--count N, every product kind in turn). Answers can be
 // delayed (--delay, --jitter), every request can be logged as JSON lines (--log), and a summary
-// of what was received and sent is printed at the end (--stats).
+// of what was received and sent, with the send rate and send failures by error number, is
+// printed at the end (--stats). For trials of a searcher's bounds, --flood same|forged floods
+// the first searcher it hears (--flood-rate, --flood-bytes, --flood-seconds; see ZAnswerFlood).
 //
 //   zunit simulate --count 100 --jitter 50 --log /tmp/requests.jsonl
 //
@@ -36,6 +38,10 @@ private:
     std::string firstAddress_ = "10.200.0.1";
     std::string mask_ = "255.255.0.0";
     double durationSeconds_ = 0;
+    std::string flood_;
+    uint32_t floodRate_ = 0;
+    uint32_t floodBytes_ = 0;
+    double floodSeconds_ = 0;
     bool stats_ = false;
     bool allowHostNetwork_ = false;
 };

@@ -2,6 +2,8 @@
 //   BM_PaintList/N         one full paint of the device list with N products listed, top rows
 //   BM_PaintListAtEnd/N    the same scrolled to the last rows (the walk to the first shown row)
 //   BM_SelectAndPaint/N    a click on a row and the paints it causes (list and details)
+//   BM_NewProducts/N       UI-thread time of the refresh after each new product, with N products
+//                          listed already (one notice, one refresh each: no coalescing helps)
 //   BM_StartUpToShownWindow  window made, core started, shown and exposed
 // The list paints only the rows that can be seen, so its time should not grow with N beyond the
 // walk over the list; one frame is 16 ms.
@@ -27,6 +29,22 @@ namespace {
 
 class Finder {
 public:
+    // Device number i's answer.
+    void Answer(int i) {
+        static const char* const kServices[] = {"zelvane.cuedeck2", "zelvane.conductor6",
+                                                "zelvane.vxp2", "zelvane.timekeeper"};
+        FakeNetworkDevice device(kServices[i % 4],
+                                 "10." + std::to_string(i / 65536) + "." +
+                                     std::to_string(i / 256 % 256) + "." + std::to_string(i % 256),
+                                 4300);
+        device.name = "Unit " + std::to_string(i);
+        device.model = "Cuedeck";
+        device.version = "7.1." + std::to_string(i % 10);
+        device.info = "<data><systemconfig><entry serial=\"SN" + std::to_string(i) +
+                      "\" model=\"prime\"/></systemconfig></data>";
+        log.handlers.at(0)->OnDeviceAnswer(&device, nullptr);
+    }
+
     explicit Finder(int products) {
         window = std::make_unique<TUnitFinderDialog>(
             [this](const char*, uint16_t, uint16_t) -> INDDUserAgent* {
@@ -34,21 +52,8 @@ public:
             });
         window->show();
         (void)QTest::qWaitForWindowExposed(window.get());
-        static const char* const kServices[] = {"zelvane.cuedeck2", "zelvane.conductor6",
-                                                "zelvane.vxp2", "zelvane.timekeeper"};
-        INDDUserAgentHandler* handler = log.handlers.at(0);
         for (int i = 0; i < products; ++i) {
-            FakeNetworkDevice device(kServices[i % 4],
-                                     "10." + std::to_string(i / 65536) + "." +
-                                         std::to_string(i / 256 % 256) + "." +
-                                         std::to_string(i % 256),
-                                     4300);
-            device.name = "Unit " + std::to_string(i);
-            device.model = "Cuedeck";
-            device.version = "7.1." + std::to_string(i % 10);
-            device.info = "<data><systemconfig><entry serial=\"SN" + std::to_string(i) +
-                          "\" model=\"prime\"/></systemconfig></data>";
-            handler->OnDeviceAnswer(&device, nullptr);
+            Answer(i);
         }
         QCoreApplication::processEvents();
     }
@@ -92,6 +97,18 @@ void BM_SelectAndPaint(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SelectAndPaint)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+void BM_NewProducts(benchmark::State& state) {
+    Finder finder(static_cast<int>(state.range(0)));
+    int next = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        finder.Answer(next++);
+        state.ResumeTiming();
+        QCoreApplication::processEvents();  // the refresh and the paint it asks for
+    }
+}
+BENCHMARK(BM_NewProducts)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 void BM_StartUpToShownWindow(benchmark::State& state) {
     for (auto _ : state) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/unitfinder_core.h"
+#include "platform/process/memory_usage.h"
 #include "tests/catalogue/fake_network_device.h"
 #include "tests/catalogue/fake_user_agent.h"
 
@@ -54,6 +55,29 @@ void BM_AnswerFromKnownProduct(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_AnswerFromKnownProduct)->Arg(100)->Arg(1000)->Arg(10000);
+
+// What one listed product costs in memory: the product, its list node and its index entry, for
+// answers like the simulator's (a name, a short device document with a serial).
+void BM_MemoryPerProduct(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    double perProduct = 0;
+    for (auto _ : state) {
+        const uint64_t before = zplat::HeapInUseBytes();
+        auto filled = std::make_unique<Filled>(count);
+        const uint64_t after = zplat::HeapInUseBytes();
+        perProduct = static_cast<double>(after - before) / count;
+        state.PauseTiming();
+        filled.reset();
+        state.ResumeTiming();
+    }
+    state.counters["bytes_per_product"] = perProduct;
+    state.counters["products"] = count;
+}
+BENCHMARK(BM_MemoryPerProduct)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_AnswerFromNewProduct(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));

@@ -144,6 +144,29 @@ int SendTo(Socket s, const void* data, int length, const SockAddrIn& to);
 // consumed, and fails with WSAEMSGSIZE, as Winsock does.
 int RecvFrom(Socket s, void* buffer, int length, SockAddrIn* from);
 
+// One slot of a batch read: the caller's buffer, and what the read put there.
+struct RecvSlot {
+    void* buffer = nullptr;  // capacity bytes, owned by the caller
+    int capacity = 0;
+    int length = 0;          // bytes of the datagram placed in buffer
+    bool truncated = false;  // the datagram was longer than capacity; its rest is gone
+    SockAddrIn from;
+};
+
+// Reads the datagrams waiting on the socket now, one per slot and at most count of them (and at
+// most kMaxRecvBatch per call), and never waits: the number read (0 when none was waiting), or
+// SOCKET_ERROR with the last error set when the first read fails for another reason than an empty
+// socket. A failure after the first datagram ends the batch and is not reported (the next call
+// meets it again). A datagram larger than its slot fills the slot, is consumed and is marked
+// truncated, where RecvFrom would fail with WSAEMSGSIZE.
+//
+// Linux reads the whole batch with one recvmmsg call. A system without such a call meets the same
+// contract with a loop of non-blocking recvfrom calls, one per slot, until one reports that
+// nothing is waiting (EWOULDBLOCK, WSAEWOULDBLOCK) or the slots are full; WSAEMSGSIZE there marks
+// the slot truncated instead of ending the loop. The caller cannot tell the two apart.
+inline constexpr int kMaxRecvBatch = 64;
+int RecvBatch(Socket s, RecvSlot* slots, int count);
+
 // Stands in for associating an event with the socket's readability (WSAEventSelect FD_READ):
 // checks that the socket and the stop event can be waited on. 0 or SOCKET_ERROR.
 int SelectReadEvent(Socket s, const Event& stop);

@@ -323,6 +323,53 @@ int RecvFrom(Socket s, void* buffer, int length, SockAddrIn* from) {
     return static_cast<int>(n);
 }
 
+int RecvBatch(Socket s, RecvSlot* slots, int count) {
+    if (!Started()) {
+        return SOCKET_ERROR;
+    }
+    if (slots == nullptr || count < 0) {
+        return Fail(WSAEFAULT);
+    }
+    constexpr int kMaxBatch = kMaxRecvBatch;
+    count = std::min(count, kMaxBatch);
+    if (count == 0) {
+        return 0;
+    }
+    mmsghdr messages[kMaxBatch];
+    iovec vectors[kMaxBatch];
+    sockaddr_in sources[kMaxBatch];
+    for (int i = 0; i < count; ++i) {
+        if (slots[i].buffer == nullptr || slots[i].capacity < 0) {
+            return Fail(WSAEFAULT);
+        }
+        vectors[i] = iovec{slots[i].buffer, static_cast<size_t>(slots[i].capacity)};
+        sources[i] = sockaddr_in{};
+        messages[i] = mmsghdr{};
+        messages[i].msg_hdr.msg_name = &sources[i];
+        messages[i].msg_hdr.msg_namelen = sizeof sources[i];
+        messages[i].msg_hdr.msg_iov = &vectors[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+    }
+    int n;
+    do {
+        n = ::recvmmsg(Fd(s), messages, static_cast<unsigned>(count), MSG_DONTWAIT, nullptr);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return 0;
+        }
+        return FailErrno();
+    }
+    for (int i = 0; i < n; ++i) {
+        // msg_len is what was placed in the buffer; MSG_TRUNC says the datagram was longer.
+        slots[i].length = static_cast<int>(
+            std::min<unsigned>(messages[i].msg_len, static_cast<unsigned>(slots[i].capacity)));
+        slots[i].truncated = (messages[i].msg_hdr.msg_flags & MSG_TRUNC) != 0;
+        slots[i].from = FromPosix(sources[i]);
+    }
+    return n;
+}
+
 int SelectReadEvent(Socket s, const Event& stop) {
     if (!Started()) {
         return SOCKET_ERROR;

@@ -321,6 +321,52 @@ int RecvFrom(Socket s, void* buffer, int length, SockAddrIn* from) {
     return n;
 }
 
+// Winsock has no batch receive: non-blocking recvfrom calls, one per slot, until the socket is
+// empty or the slots are full.
+int RecvBatch(Socket s, RecvSlot* slots, int count) {
+    if (!Started()) {
+        return SOCKET_ERROR;
+    }
+    if (slots == nullptr && count > 0) {
+        return Fail(WSAEFAULT);
+    }
+    count = std::min(count, kMaxRecvBatch);
+    int done = 0;
+    for (; done < count; ++done) {
+        RecvSlot& slot = slots[done];
+        if (slot.buffer == nullptr || slot.capacity < 0) {
+            if (done == 0) {
+                return Fail(WSAEFAULT);
+            }
+            break;
+        }
+        sockaddr_in a{};
+        int len = sizeof a;
+        int n = ::recvfrom(Native(s), static_cast<char*>(slot.buffer), slot.capacity, 0,
+                           reinterpret_cast<sockaddr*>(&a), &len);
+        if (n < 0) {
+            const int error = ::WSAGetLastError();
+            if (error == WSAEMSGSIZE) {
+                // The buffer holds the datagram's start; the rest is gone.
+                slot.length = slot.capacity;
+                slot.truncated = true;
+                slot.from = FromNative(a);
+                continue;
+            }
+            if (error == WSAEWOULDBLOCK || done > 0) {
+                // An empty socket ends the batch; a later failure is met again by the next call.
+                ::WSASetLastError(error);
+                break;
+            }
+            return SOCKET_ERROR;
+        }
+        slot.length = n;
+        slot.truncated = false;
+        slot.from = FromNative(a);
+    }
+    return done;
+}
+
 int SelectReadEvent(Socket s, const Event& stop) {
     if (!Started()) {
         return SOCKET_ERROR;

@@ -5,10 +5,13 @@
 //   zplat::CriticalSection cs;
 //   cs.Enter(); ... cs.Leave();
 //   if (cs.TryEnter()) { ...; cs.Leave(); }   // never blocks
+//   if (cs.TryEnterFor(5)) { ...; cs.Leave(); }   // waits at most 5 ms
 //
 // On Windows it is a CRITICAL_SECTION (critical_section_win.cpp), elsewhere a recursive mutex.
 
+#include <cstdint>
 #ifndef _WIN32
+#include <chrono>
 #include <mutex>
 #endif
 
@@ -53,7 +56,7 @@ private:
     // used), so this header needs no system header.
     alignas(8) unsigned char section_[40];
 #else
-    std::recursive_mutex mutex_;
+    std::recursive_timed_mutex mutex_;
 #endif
 };
 

@@ -10,17 +10,23 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <chrono>
 #include <thread>
 
 #include "app/list_header.h"
 #include "app/preferences_dialog.h"
+#include "app/ui_stall_meter.h"
 #include "catalogue/product.h"
 #include "tests/app/finder_fixture.h"
 
 namespace ztest {
 namespace {
 
-using UnitFinderDialogTest = FinderTest;
+class UnitFinderDialogTest : public FinderTest {
+protected:
+    UnitFinderDialogTest() { clock_.start(); }
+    QElapsedTimer clock_;
+};
 
 TEST_F(UnitFinderDialogTest, CreateStartsTheCoreAndShowAddsTheVersionAndIcons) {
     Make();
@@ -80,7 +86,8 @@ TEST_F(UnitFinderDialogTest, ProductNewsTravelAsEvent1025AndAreHandledOnTheUiThr
         }
     } spy;
     window_->installEventFilter(&spy);
-    // Ten answers on another thread: nothing on screen changes until the window's queue runs.
+    // Ten answers on another thread: nothing on screen changes until the window's queue runs,
+    // and the ten notices wait there as one event.
     std::thread network([this] {
         for (int i = 0; i < 10; ++i) {
             DeviceAnswer answer;
@@ -92,10 +99,72 @@ TEST_F(UnitFinderDialogTest, ProductNewsTravelAsEvent1025AndAreHandledOnTheUiThr
     EXPECT_TRUE(window_->VScrollBar->isHidden());
     EXPECT_EQ(spy.seen, 0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(spy.seen, 10);
+    EXPECT_EQ(spy.seen, 1);
     EXPECT_FALSE(window_->VScrollBar->isHidden());
     EXPECT_EQ(window_->VScrollBar->maximum(), 5);
+    // A product after the refresh is news again.
+    DeviceAnswer late;
+    late.address = "10.0.1.99";
+    Answer(late);
+    EXPECT_EQ(spy.seen, 2);
+    EXPECT_EQ(window_->GetListedCount(), 11);
+    EXPECT_EQ(window_->VScrollBar->maximum(), 6);
     window_->removeEventFilter(&spy);
+}
+
+TEST_F(UnitFinderDialogTest, ABurstOfNewProductsCostsFewRefreshesAndListsThemAll) {
+    Open(100);  // five rows
+    const int refreshesBefore = window_->GetRefreshCount();
+    // A thousand new products from the network thread while the UI thread is busy elsewhere:
+    // one event waits for all of them.
+    std::thread network([this] {
+        for (int i = 0; i < 1000; ++i) {
+            DeviceAnswer answer;
+            answer.name = "Unit " + std::to_string(i);
+            answer.address = "10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1);
+            Answer(answer, false);
+        }
+    });
+    network.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window_->GetRefreshCount() - refreshesBefore, 1);
+    EXPECT_EQ(window_->GetListedCount(), 1000);
+    EXPECT_EQ(window_->VScrollBar->maximum(), 1000 - 5);
+    EXPECT_EQ(window_->VScrollBar->value(), 0);
+
+    // The rows on screen are the first five, in the order the devices answered, and the last
+    // one is there when scrolled to.
+    const QImage top = Shot(window_->PBUnits);
+    EXPECT_EQ(RowFill(top, 0), kEven);
+    EXPECT_EQ(RowFill(top, 1), kOdd);
+    ClickRow(0);
+    ASSERT_NE(window_->GetSelection(), nullptr);
+    EXPECT_STREQ(window_->GetSelection()->GetName().GetString(), "Unit 0");
+    window_->VScrollBar->setValue(window_->VScrollBar->maximum());
+    ClickRow(4);
+    ASSERT_NE(window_->GetSelection(), nullptr);
+    EXPECT_STREQ(window_->GetSelection()->GetName().GetString(), "Unit 999");
+}
+
+TEST_F(UnitFinderDialogTest, StallMeterReportsTheLongestTurnAndWhatWasListed) {
+    Open(100);
+    for (const char* value : {"", "0", "-3", "soon"}) {
+        SCOPED_TRACE(value);
+        qputenv(TUiStallMeter::kEnvironmentVariable, value);
+        EXPECT_EQ(TUiStallMeter::FromEnvironment(window_.get(), clock_), nullptr);
+    }
+    qputenv(TUiStallMeter::kEnvironmentVariable, "2.5");
+    std::unique_ptr<TUiStallMeter> meter = TUiStallMeter::FromEnvironment(window_.get(), clock_);
+    qunsetenv(TUiStallMeter::kEnvironmentVariable);
+    ASSERT_NE(meter, nullptr);
+    meter->Tick();
+    AnswerMany(3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // one long turn
+    meter->Tick();
+    EXPECT_GE(meter->GetLongestStallMs(), 30.0);
+    const QString report = meter->Report();
+    EXPECT_TRUE(report.contains(QStringLiteral("\"products_listed\":3,"))) << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("\"refreshes\":1,"))) << report.toStdString();
 }
 
 TEST_F(UnitFinderDialogTest, WheelScrollsTheListThreeRowsPerNotch) {

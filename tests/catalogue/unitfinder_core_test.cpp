@@ -196,6 +196,43 @@ TEST_F(UnitFinderCoreTest, OneProductPerServiceAddressAndPort) {
                          "Zelvane.cuedeck2@10.0.0.5:4258", "zelvane.cuedeck2@0.0.0.0:4258"}));
 }
 
+// Past the cap no product is added (nor announced) and each such answer is counted; the listed
+// products stay in their order and known ones still answer as before; Start counts afresh.
+TEST_F(UnitFinderCoreTest, ProductsPastTheCapAreCountedNotListed) {
+    auto core = MakeCore();
+    EXPECT_EQ(core->GetMaxProducts(), ZUnitFinderCore::kDefaultMaxProducts);
+    EXPECT_GE(ZUnitFinderCore::kDefaultMaxProducts, 100000u);
+    core->SetMaxProducts(3);
+    std::vector<FakeNetworkDevice> devices;
+    for (int i = 0; i < 5; ++i) {
+        devices.emplace_back("zelvane.cuedeck", "10.0.0." + std::to_string(i + 1), 4300);
+    }
+    for (FakeNetworkDevice& d : devices) {
+        EXPECT_EQ(core->OnDeviceAnswer(&d, nullptr), 1);
+    }
+    core->OnDeviceAnswer(&devices[4], nullptr);  // still past the cap: counted again
+    core->OnDeviceAnswer(&devices[0], nullptr);  // known: nothing changes, nothing counted
+    EXPECT_EQ(Count(*core), 3);
+    EXPECT_EQ(handler_.added.size(), 3u);
+    EXPECT_EQ(core->GetOverCapCount(), 3u);
+    EXPECT_STREQ(handler_.added[2]->GetAddressText().GetString(), "10.0.0.3");
+
+    core->SetMaxProducts(0);  // counts as 1; the three listed stay
+    FakeNetworkDevice another("zelvane.vxp2", "10.0.0.9", 1);
+    core->OnDeviceAnswer(&another, nullptr);
+    EXPECT_EQ(core->GetMaxProducts(), 1u);
+    EXPECT_EQ(Count(*core), 3);
+    EXPECT_EQ(core->GetOverCapCount(), 4u);
+
+    ASSERT_TRUE(core->Start());
+    EXPECT_EQ(core->GetOverCapCount(), 0u);
+    core->OnDeviceAnswer(&another, nullptr);
+    core->OnDeviceAnswer(&devices[0], nullptr);
+    core->Stop();
+    EXPECT_EQ(Count(*core), 1);
+    EXPECT_EQ(core->GetOverCapCount(), 1u);
+}
+
 TEST_F(UnitFinderCoreTest, ProductsStayUntilTheNextStart) {
     auto core = MakeCore();
     FakeNetworkDevice a("zelvane.cuedeck", "10.0.0.1", 1);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -39,6 +40,7 @@ class RecordingHandler : public INetworkDeviceDetectionHandler {
 public:
     int OnDeviceAnswer(INetworkDevice* d, INetworkDeviceDetection* source) override {
         sources.push_back(source);
+        devices.push_back(d);
         SeenAnswer a;
         a.serviceName = d->GetServiceName();
         a.deviceName = d->GetDeviceName();
@@ -73,7 +75,8 @@ public:
     std::vector<SeenAnswer> answers;
     std::vector<SeenRefusal> refusals;
     std::vector<INetworkDeviceDetection*> sources;
-    std::function<void()> during;  // runs inside OnDeviceAnswer
+    std::vector<INetworkDevice*> devices;  // the records as reported
+    std::function<void()> during;          // runs inside OnDeviceAnswer
     int result = 1;
 };
 
@@ -223,24 +226,52 @@ TEST(NetworkDeviceDetection, RequestsAndOtherMessagesAreIgnored) {
     EXPECT_TRUE(handler.refusals.empty());
 }
 
-TEST(NetworkDeviceDetection, AnswerWhileTheLockIsHeldElsewhereIsDropped) {
+// An answer that meets the engine lock held elsewhere (a search being sent, here the handler of
+// an earlier answer) waits for it and is handled right after, in its turn.
+TEST(NetworkDeviceDetection, AnswerThatMeetsTheLockHeldWaitsAndIsHandledAfter) {
     RecordingHandler handler;
     ZNetworkDeviceDetection engine(&handler);
-    int second = -1;
-    // While the first answer's handler runs, the engine lock is held by this thread; an answer
-    // on another thread finds it taken and is dropped without waiting.
+    std::atomic<int> second{-1};
+    std::thread other;
+    size_t seenWhileHeld = 0;
     bool once = true;
     handler.during = [&] {
         if (std::exchange(once, false)) {
-            std::thread other([&] { second = Answer(engine, "zelvane.zth2", 2); });
-            other.join();
+            other = std::thread([&] { second = Answer(engine, "zelvane.zth2", 2); });
+            while (engine.GetCounters().answersWaited == 0) {
+                std::this_thread::yield();
+            }
+            seenWhileHeld = handler.answers.size();  // the other one is still waiting
         }
     };
     EXPECT_EQ(Answer(engine, "zelvane.zth2", 1), 1);
-    EXPECT_EQ(second, 0);
-    EXPECT_EQ(engine.GetDroppedAnswerCount(), 1u);
-    ASSERT_EQ(handler.answers.size(), 1u);
+    other.join();
+    EXPECT_EQ(seenWhileHeld, 1u);
+    EXPECT_EQ(second, 1);
+    ASSERT_EQ(handler.answers.size(), 2u);
     EXPECT_EQ(handler.answers[0].port, 1);
+    EXPECT_EQ(handler.answers[1].port, 2);
+    const ZNetworkDeviceDetection::Counters counters = engine.GetCounters();
+    EXPECT_EQ(counters.answersWaited, 1u);
+    EXPECT_EQ(counters.answersDropped, 0u);
+    EXPECT_EQ(engine.GetDroppedAnswerCount(), 0u);
+}
+
+// The records the handler gets: one per distinct answer of a cycle, shared by its repeats.
+TEST(NetworkDeviceDetection, RepeatedAnswersOfACycleShareTheirRecord) {
+    RecordingHandler handler;
+    ZNetworkDeviceDetection engine(&handler);
+    FeedDatagram(engine, ndd_fixtures::kAnswer);
+    FeedDatagram(engine, ndd_fixtures::kAnswer);
+    Answer(engine, "zelvane.zth2", 1);
+    Answer(engine, "zelvane.zth2", 1);
+    Answer(engine, "zelvane.zth2", 2);
+    ASSERT_EQ(handler.devices.size(), 5u);
+    EXPECT_EQ(handler.devices[0], handler.devices[1]);
+    EXPECT_EQ(handler.devices[2], handler.devices[3]);
+    EXPECT_NE(handler.devices[0], handler.devices[2]);
+    EXPECT_NE(handler.devices[2], handler.devices[4]);
+    EXPECT_EQ(handler.answers[1].deviceName, "Booth 2");  // every report carries the fields
 }
 
 // Datagrams that are not whole messages must not spoil the next one: each datagram starts

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -342,6 +343,105 @@ TEST(UDPSocketTest, HandlerRemovedDuringDeliveryIsNotCalled) {
     EXPECT_EQ(remover.calls, 1);
     EXPECT_TRUE(later.Events().empty());
     receiver.Close();
+    sender.Close();
+}
+
+// A handler that runs a hook of the test's on each datagram, on the delivery thread.
+class HookHandler : public IUDPSocketHandler {
+public:
+    int OnUDPData(const char* data, int length, const char*, uint16_t,
+                  ZUDPSocket* socket) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            seen.emplace_back(data, static_cast<size_t>(length));
+        }
+        if (hook) {
+            hook(socket);
+        }
+        return 0;
+    }
+    int OnUDPError(int, ZUDPSocket*) override { return 0; }
+    size_t Count() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return seen.size();
+    }
+
+    std::function<void(ZUDPSocket*)> hook;
+    std::mutex mutex;
+    std::vector<std::string> seen;
+};
+
+// True once condition holds, within two seconds.
+bool Eventually(const std::function<bool()>& condition) {
+    for (int i = 0; i < 400; ++i) {
+        if (condition()) {
+            return true;
+        }
+        zplat::Sleep(5);
+    }
+    return condition();
+}
+
+// While a handler holds up delivery the receive thread goes on draining the system's buffer: the
+// queue takes what its bound allows, the rest is dropped and counted, and what was queued comes
+// out in order once the handler goes on.
+TEST(UDPSocketTest, HandlerThatFallsBehindCostsTheQueueBoundAndDropsAreCounted) {
+    ZUDPSocket receiver, sender;
+    HookHandler handler;
+    std::atomic<bool> hold{true};
+    handler.hook = [&](ZUDPSocket*) {
+        while (hold) {
+            zplat::Sleep(1);
+        }
+    };
+    receiver.AddHandler(&handler);
+    receiver.SetQueueBounds(8, 1 << 16);
+    ASSERT_EQ(OpenOnLoopback(&receiver), 0);
+    for (int i = 0; i < 20; ++i) {
+        const std::string text = "d" + std::to_string(i);
+        ASSERT_EQ(sender.SendTo(text.data(), static_cast<int>(text.size()), "127.0.0.1",
+                                receiver.GetPort()),
+                  0);
+    }
+    ASSERT_TRUE(Eventually([&] { return receiver.GetReceivedCount() == 20; }));
+    // One in the handler, eight queued, the other eleven dropped.
+    EXPECT_EQ(receiver.GetQueueDroppedCount(), 11u);
+    EXPECT_EQ(receiver.GetQueuePeakCount(), 8u);
+    hold = false;
+    ASSERT_TRUE(Eventually([&] { return handler.Count() == 9; }));
+    std::vector<std::string> expected;
+    for (int i = 0; i < 9; ++i) {
+        expected.push_back("d" + std::to_string(i));
+    }
+    EXPECT_EQ(handler.seen, expected);
+    EXPECT_EQ(receiver.Close(), 0);
+    EXPECT_EQ(receiver.GetDiscardedAtCloseCount(), 0u);
+    sender.Close();
+}
+
+// What is still queued when the socket closes is discarded and counted, here by a handler that
+// closes its socket once all five datagrams were read.
+TEST(UDPSocketTest, DatagramsStillQueuedAtCloseAreCounted) {
+    ZUDPSocket receiver, sender;
+    HookHandler handler;
+    std::atomic<bool> closed{false};
+    handler.hook = [&](ZUDPSocket* socket) {
+        if (!closed) {
+            Eventually([&] { return socket->GetReceivedCount() == 5; });
+            socket->Close();
+            closed = true;
+        }
+    };
+    receiver.AddHandler(&handler);
+    ASSERT_EQ(OpenOnLoopback(&receiver), 0);
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(sender.SendTo("x", 1, "127.0.0.1", receiver.GetPort()), 0);
+    }
+    ASSERT_TRUE(Eventually([&] { return closed.load(); }));
+    receiver.Wait(zplat::INFINITE);
+    EXPECT_EQ(handler.Count(), 1u);
+    EXPECT_EQ(receiver.GetDiscardedAtCloseCount(), 4u);
+    EXPECT_EQ(receiver.GetQueueDroppedCount(), 0u);
     sender.Close();
 }
 

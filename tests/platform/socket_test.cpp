@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/network/host.h"
 #include "platform/network/inet.h"
@@ -134,6 +135,65 @@ TEST_F(WinsockTest, OversizeDatagramFillsTheBufferAndIsConsumed) {
     EXPECT_EQ(buffer[0], 'A');
     EXPECT_EQ(from.port, senderPort);  // the source is known even for a cut datagram
     EXPECT_EQ(WaitReadableOrStopped(receiver, stop, 0), WAIT_TIMEOUT);
+
+    CloseSocket(sender);
+    CloseSocket(receiver);
+}
+
+// A batch read takes what is waiting, at most one datagram per slot and kMaxRecvBatch per call,
+// in the order sent, never waits, and marks a datagram longer than its slot as truncated.
+TEST_F(WinsockTest, BatchReadTakesWhatIsWaitingWithoutWaiting) {
+    uint16_t port, senderPort;
+    Socket receiver = LoopbackSocket(&port);
+    Socket sender = LoopbackSocket(&senderPort);
+    SockAddrIn to;
+    to.address = InetAddr("127.0.0.1");
+    to.port = port;
+
+    constexpr int kSent = 100;
+    for (int i = 0; i < kSent; ++i) {
+        // Every tenth datagram is longer than a slot.
+        const std::string text = std::to_string(i) + (i % 10 == 9 ? std::string(40, '+') : "");
+        ASSERT_EQ(SendTo(sender, text.data(), static_cast<int>(text.size()), to),
+                  static_cast<int>(text.size()));
+    }
+    Event stop(true, false);
+    ASSERT_EQ(WaitReadableOrStopped(receiver, stop, 2000), WAIT_OBJECT_0);
+
+    constexpr int kSlots = kMaxRecvBatch + 10;  // more than one call serves
+    static char buffers[kSlots][16];
+    RecvSlot slots[kSlots];
+    for (int i = 0; i < kSlots; ++i) {
+        slots[i].buffer = buffers[i];
+        slots[i].capacity = sizeof buffers[i];
+    }
+    std::vector<std::string> read;
+    std::vector<bool> truncated;
+    int calls = 0;
+    while (read.size() < kSent && calls < 100) {
+        ++calls;
+        const int n = RecvBatch(receiver, slots, kSlots);
+        ASSERT_GE(n, 0);
+        ASSERT_LE(n, kMaxRecvBatch);
+        for (int i = 0; i < n; ++i) {
+            read.emplace_back(buffers[i], static_cast<size_t>(slots[i].length));
+            truncated.push_back(slots[i].truncated);
+            EXPECT_EQ(slots[i].from.port, senderPort);
+        }
+    }
+    ASSERT_EQ(read.size(), static_cast<size_t>(kSent));
+    EXPECT_GE(calls, 2);
+    for (int i = 0; i < kSent; ++i) {
+        SCOPED_TRACE(i);
+        const bool longer = i % 10 == 9;
+        EXPECT_EQ(truncated[i], longer);
+        const std::string text = std::to_string(i) + (longer ? std::string(40, '+') : "");
+        EXPECT_EQ(read[i], text.substr(0, 16));
+    }
+    EXPECT_EQ(RecvBatch(receiver, slots, kSlots), 0);  // empty: at once, no error
+    EXPECT_EQ(RecvBatch(receiver, slots, 0), 0);
+    EXPECT_EQ(RecvBatch(receiver, nullptr, 1), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEFAULT);
 
     CloseSocket(sender);
     CloseSocket(receiver);

@@ -12,6 +12,7 @@
 #include "ndd/ndd_protocol_processor.h"
 #include "ndd/zg2p_message.h"
 #include "net/ip_address.h"
+#include "tools/answer_flood.h"
 #include "tools/device_generator.h"
 #include "tools/simulated_device_file.h"
 
@@ -217,6 +218,87 @@ TEST(DeviceSimulator, IgnoresWhatIsNotARequest) {
     Feed(sim, Request("zelvane.*", 0xFFFFFFFF));  // the next datagram starts afresh
     EXPECT_EQ(sim.TakeDue(1000).size(), 2u);
     EXPECT_EQ(sim.GetStats().datagrams, 3u);
+}
+
+TEST(DeviceSimulator, AnswersBuiltForOneRequesterAreNotGivenToAnother) {
+    ZDeviceSimulator sim(ThreeDevices(), {});
+    AnswerReader reader;
+    for (const char* requester : {"192.168.1.20", "192.168.1.20", "192.168.1.30"}) {
+        SCOPED_TRACE(requester);
+        Feed(sim, Request("zelvane.*", 0xFFFFFFFF, 50000, requester));
+        std::vector<ZDeviceSimulator::Outgoing> out = sim.TakeDue(1000);
+        ASSERT_EQ(out.size(), 2u);
+        for (const ZDeviceSimulator::Outgoing& o : out) {
+            EXPECT_EQ(reader.Read(o.bytes).requester, Ip(requester));
+        }
+        EXPECT_EQ(reader.Read(out[0].bytes).name, "dev 192.168.1.50");
+    }
+    EXPECT_EQ(sim.GetStats().answers, 6u);
+}
+
+// The flood's datagrams read back as valid answers that echo the requester, padded when asked,
+// one device throughout (same) or a new one each time (forged).
+TEST(AnswerFlood, SameRepeatsTheDevicesAnswerAndForgedNamesANewDeviceEach) {
+    struct Row {
+        const char* name;
+        ZAnswerFlood::Mode mode;
+        uint32_t bytes;
+    };
+    const Row rows[] = {{"same", ZAnswerFlood::kSame, 0},
+                        {"same, 4096 bytes", ZAnswerFlood::kSame, 4096},
+                        {"forged", ZAnswerFlood::kForged, 0},
+                        {"forged, 4096 bytes", ZAnswerFlood::kForged, 4096}};
+    AnswerReader reader;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ZSimulatedDevice device = ThreeDevices()[0];
+        ZAnswerFlood flood(row.mode, device, 0, row.bytes);
+        EXPECT_EQ(flood.Due(0, 10), 0u);  // nothing before it is aimed
+        flood.Aim(Ip("192.168.1.20"), Ip("255.255.255.0"), 1000);
+        ASSERT_TRUE(flood.IsAimed());
+        std::vector<AnswerReader::Seen> seen;
+        for (int i = 0; i < 3; ++i) {
+            const std::vector<uint8_t>& bytes = flood.Next();
+            if (row.bytes > 0) {
+                // About that size: a forged device's name may be shorter than the original's.
+                EXPECT_GT(bytes.size(), row.bytes - 32);
+                EXPECT_LT(bytes.size(), row.bytes + 32);
+            }
+            seen.push_back(reader.Read(bytes));
+            EXPECT_EQ(seen.back().service, device.serviceName);
+            EXPECT_EQ(seen.back().requester, Ip("192.168.1.20"));
+            EXPECT_EQ(seen.back().port, device.port);
+        }
+        if (row.mode == ZAnswerFlood::kSame) {
+            EXPECT_EQ(seen[0].address, device.address);
+            EXPECT_EQ(seen[2].address, device.address);
+            EXPECT_EQ(seen[2].name, device.deviceName);
+        } else {
+            EXPECT_NE(seen[0].address, seen[1].address);
+            EXPECT_NE(seen[1].address, seen[2].address);
+            EXPECT_NE(seen[0].name, seen[1].name);
+        }
+        EXPECT_EQ(flood.GetCount(), 3u);
+    }
+}
+
+TEST(AnswerFlood, RateSpreadsTheDatagramsOverTime) {
+    ZAnswerFlood flood(ZAnswerFlood::kSame, ThreeDevices()[0], 1000, 0);
+    flood.Aim(Ip("192.168.1.20"), Ip("255.255.255.0"), 5000);
+    EXPECT_EQ(flood.Due(5000, 256), 1u);  // the first at once
+    EXPECT_EQ(flood.Due(5000, 256), 0u);
+    EXPECT_EQ(flood.WaitMs(5000), 1u);
+    EXPECT_EQ(flood.Due(5100, 256), 100u);   // a thousand a second
+    EXPECT_EQ(flood.Due(6000, 256), 256u);   // never more than asked for at once
+    EXPECT_EQ(flood.Due(6000, 1000), 644u);  // the rest of the first second
+    EXPECT_EQ(flood.WaitMs(6000), 1u);
+
+    ZAnswerFlood unbounded(ZAnswerFlood::kSame, ThreeDevices()[0], 0, 0);
+    unbounded.Aim(0, 0, 0);
+    EXPECT_EQ(unbounded.Due(0, 256), 256u);
+    EXPECT_EQ(unbounded.WaitMs(0), 0u);
+    EXPECT_EQ(ZAnswerFlood::ParseMode("forged"), ZAnswerFlood::kForged);
+    EXPECT_EQ(ZAnswerFlood::ParseMode("Same"), ZAnswerFlood::kNone);
 }
 
 TEST(DeviceGenerator, EveryKindInTurnWithUsableAddresses) {
