@@ -26,29 +26,24 @@ public:
     CriticalSection& operator=(const CriticalSection&) = delete;
     void Enter();
     bool TryEnter();
+    // Waits at most timeoutMs for the lock. A critical section has no timed wait: this one tries
+    // again every millisecond or so.
+    bool TryEnterFor(uint32_t timeoutMs);
     void Leave();
 #else
-    void Enter() {
-        mutex_.lock();
+    void Enter() { mutex_.lock(); }
+    bool TryEnter() { return mutex_.try_lock(); }
+    // Waits at most timeoutMs for the lock; woken as soon as its holder leaves.
+    bool TryEnterFor(uint32_t timeoutMs) {
+        return mutex_.try_lock_for(std::chrono::milliseconds(timeoutMs));
     }
-    bool TryEnter() {
-        return mutex_.try_lock();
-    }
-    void Leave() {
-        mutex_.unlock();
-    }
+    void Leave() { mutex_.unlock(); }
 #endif
 
     // For std::lock_guard / std::unique_lock.
-    void lock() {
-        Enter();
-    }
-    bool try_lock() {
-        return TryEnter();
-    }
-    void unlock() {
-        Leave();
-    }
+    void lock() { Enter(); }
+    bool try_lock() { return TryEnter(); }
+    void unlock() { Leave(); }
 
 private:
 #ifdef _WIN32
