@@ -1,8 +1,13 @@
 #include "app/cell_text.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include "foundation/device_text.h"
 
 size_t Utf8CutLength(const char* text, size_t length, size_t limit) {
     if (length <= limit) {
@@ -38,15 +43,26 @@ QString CellText(const char* format, ...) {
     if (wanted < 0) {
         return QString();
     }
+    const char* text = buffer;
     size_t length = std::strlen(buffer);
+    std::vector<char> whole;
     if (static_cast<size_t>(wanted) > length) {
-        // vsnprintf cut the text at the buffer's end; the byte it dropped tells whether that
-        // cut split a character. Format once more into a bigger buffer only for that byte.
-        char next[kCellTextSize + 1];
+        // vsnprintf cut the text at the buffer's end. Whether the text is UTF-8 or the device's
+        // Windows-1252 is a question about all of it, and so is where a cut may fall: format
+        // once more, whole.
+        whole.resize(static_cast<size_t>(wanted) + 1);
         va_start(args, format);
-        std::vsnprintf(next, sizeof next, format, args);
+        std::vsnprintf(whole.data(), whole.size(), format, args);
         va_end(args);
-        length = Utf8CutLength(next, kCellTextSize, length);
+        text = whole.data();
+        length = static_cast<size_t>(wanted);
     }
-    return QString::fromUtf8(buffer, static_cast<qsizetype>(length));
+    const size_t limit = kCellTextSize - 1;
+    if (ZDeviceText::IsUtf8(text, length)) {
+        const size_t kept = Utf8CutLength(text, length, limit);
+        return QString::fromUtf8(text, static_cast<qsizetype>(kept));
+    }
+    // One byte, one character: any cut is a clean one.
+    const std::string utf8 = ZDeviceText::FromWindows1252(text, std::min(length, limit));
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }

@@ -6,7 +6,8 @@
 //
 //   QString cell = CellText("%s:%d", product->GetAddressText().GetString(), product->GetPort());
 //
-// Texts are UTF-8 bytes; bytes that are no UTF-8 show as replacement characters.
+// Texts are the bytes devices send: UTF-8 when they are well-formed UTF-8, else the devices'
+// Windows-1252 (ZDeviceText), decided on the whole text before the cut.
 
 #include <QString>
 

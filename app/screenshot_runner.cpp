@@ -12,6 +12,7 @@
 #include "app/paint_box.h"
 #include "app/preferences_dialog.h"
 #include "app/unitfinder_dialog.h"
+#include "foundation/device_text.h"
 #include "foundation/double_list_iterator.h"
 
 namespace {
@@ -73,7 +74,7 @@ int TScreenshotRunner::IndexOf(const QString& name) const {
     ZIDoubleListIterator<ZProduct> it(core->GetProductList(), nullptr, true);
     int index = 0;
     for (ZProduct* product = it.First(); product != nullptr; product = it.Next(), ++index) {
-        if (QString::fromUtf8(product->GetName().GetString()) == name) {
+        if (QString::fromStdString(ZDeviceText::ToUtf8(product->GetName().GetString())) == name) {
             return index;
         }
     }

@@ -28,6 +28,7 @@
 #include "app/styles.h"
 #include "controls/canvas.h"
 #include "controls/graphic_button_xt.h"
+#include "foundation/device_text.h"
 #include "foundation/double_list_iterator.h"
 #include "platform/files/module.h"
 #include "platform/files/string_resources.h"
@@ -84,8 +85,9 @@ constexpr int kHeaderClickMargin = 4;
 // Modal result of a dialog that was not ended by any of its own results.
 constexpr int kResultNone = 0;
 
+// Device texts arrive in the device's code page (ZDeviceText decides which).
 QString Text(const ZString& s) {
-    return QString::fromUtf8(s.GetString());
+    return QString::fromStdString(ZDeviceText::ToUtf8(s.GetString()));
 }
 
 }  // namespace

@@ -270,6 +270,10 @@ bool ZNetworkDeviceDetection::SendSearch(const char* serviceType, const char* ta
                                static_cast<int>(processor_->GetLength()),
                                socket_->GetGroupAddress(), remotePort_);
     }
+    if (sent != 0 && result != nullptr) {
+        // Reported as a failure with a code of its own, not as "No Error".
+        *result = kNetworkError;
+    }
     return sent == 0;
 }
 

@@ -118,7 +118,8 @@ public:
     // last cycle stay until the next opening, cycle or the engine's destruction.
     void Stop();
     // One search cycle. Not searching: *result = kWrongMode and false. Otherwise *result = 0 and
-    // true when the last datagram went out. target empty asks every device. result may be null.
+    // true when the last datagram went out, kNetworkError and false when it did not. target empty
+    // asks every device. result may be null.
     bool SendSearch(const char* serviceType, const char* target, const char* data, int16_t* result);
     // The interface table, re-read first when the system reported an address change.
     uint32_t GetInterfaceCount();

@@ -10,11 +10,14 @@
 
 #include "catalogue/product.h"
 #include "tools/network_namespace.h"
+#include "tools/option_check.h"
 #include "tools/product_search.h"
 #include "tools/product_table.h"
+#include "tools/table_text.h"
 
 namespace {
 
+using table_text::Printable;
 using Clock = std::chrono::steady_clock;
 
 // After the first product at the address answered, the search goes on for half a cycle (at most
@@ -85,12 +88,18 @@ bool ZConnectCommand::ParseTarget(const std::string& text, std::string* address,
 
 void ZConnectCommand::Configure(CLI::App* command) {
     command->add_option("target", target_, "ADDRESS or ADDRESS:PORT of the product")->required();
-    command->add_option("--time", seconds_, "Seconds to search for it")->capture_default_str();
+    command->add_option("--time", seconds_, "Seconds to search for it")
+        ->capture_default_str()
+        ->check(ZOptionCheck::Seconds(/*zeroAllowed=*/false));
     command->add_option("--interval", intervalMs_, "Milliseconds between search cycles")
-        ->capture_default_str();
-    command->add_option("--service", service_, "Service-name pattern")->capture_default_str();
+        ->capture_default_str()
+        ->check(ZOptionCheck::Milliseconds(/*zeroAllowed=*/false));
+    command->add_option("--service", service_, "Service-name pattern")
+        ->capture_default_str()
+        ->check(ZOptionCheck::ServicePattern());
     command->add_option("--search-port", searchPort_, "UDP port the devices listen on")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(ZOptionCheck::Port());
     command->add_flag("--dry-run", dryRun_, "Say what would be started, and start nothing");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");
@@ -167,16 +176,17 @@ int ZConnectCommand::Run() {
         for (ZProduct* p : matches) {
             const ZProductRow row = ZProductRow::FromProduct(*p);
             std::fprintf(stderr, "  %s  %s (%s, %s)\n", row.AddressAndPort().c_str(),
-                         ZProductTable::Quote(row.name).c_str(), row.typeModel.c_str(),
-                         row.service.c_str());
+                         ZProductTable::Quote(row.name).c_str(), Printable(row.typeModel).c_str(),
+                         Printable(row.service).c_str());
         }
         return kExitUsage;
     }
 
     ZProduct* product = matches.front();
     const ZProductRow row = ZProductRow::FromProduct(*product);
-    const std::string what = ZProductTable::Quote(row.name) + " (" + row.typeModel + ") at " +
-                             row.AddressAndPort() + ": client \"" + row.client + "\"";
+    const std::string what = ZProductTable::Quote(row.name) + " (" + Printable(row.typeModel) +
+                             ") at " + row.AddressAndPort() + ": client \"" +
+                             Printable(row.client) + "\"";
     if (!product->CanConnect()) {
         const char* why =
             product->IsClientInstalled() ? "is not started by this program" : "is not installed";

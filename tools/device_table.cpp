@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "foundation/device_text.h"
 #include "ndd/network_device_interface.h"
 #include "tools/table_text.h"
 
@@ -10,16 +11,16 @@ using table_text::Printable;
 
 void ZDeviceTable::Add(INetworkDevice* device, const std::string& localInterface) {
     Row r;
-    r.name = device->GetDeviceName();
-    r.service = device->GetServiceName();
+    r.name = ZDeviceText::ToUtf8(device->GetDeviceName());
+    r.service = ZDeviceText::ToUtf8(device->GetServiceName());
     if (IIPAddress* a = device->GetAddress(0)) {
         r.address = a->GetAddressText();
         r.mask = a->GetMaskText();
     }
-    r.model = device->GetModel();
-    r.version = device->GetVersion();
-    r.info = device->GetInfo();
-    r.extra = device->GetExtraText();
+    r.model = ZDeviceText::ToUtf8(device->GetModel());
+    r.version = ZDeviceText::ToUtf8(device->GetVersion());
+    r.info = ZDeviceText::ToUtf8(device->GetInfo());
+    r.extra = ZDeviceText::ToUtf8(device->GetExtraText());
     r.localAddress = device->GetLocalAddress()->GetAddressText();
     r.localMask = device->GetLocalAddress()->GetMaskText();
     r.localInterface = localInterface;
@@ -53,7 +54,7 @@ void ZDeviceTable::PrintText(std::FILE* out) const {
         }
         cells.push_back({Printable(r.name), Printable(r.service),
                          r.address + ":" + std::to_string(r.port), Printable(r.model),
-                         Printable(r.version), local});
+                         Printable(r.version), Printable(local)});
     }
     std::fputs(table_text::Align(cells).c_str(), out);
 }
@@ -76,8 +77,9 @@ void ZDeviceTable::PrintJson(std::FILE* out) const {
                         {"local_mask", r.localMask},
                         {"local_interface", r.localInterface}});
     }
-    const std::string text =
-        list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    const std::string text = table_text::EscapeJsonControls(list.dump(
+                                 2, ' ', false, nlohmann::json::error_handler_t::replace)) +
+                             "\n";
     std::fputs(text.c_str(), out);
 }
 

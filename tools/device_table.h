@@ -7,8 +7,9 @@
 //   table.Add(device, "veth-a");
 //   table.Print(stdout);
 //
-// Texts come from the network: JSON replaces bytes that are not UTF-8, CSV quotes every field,
-// text output replaces control characters with '?'.
+// Texts come from the network: Add decodes them (UTF-8, else the devices' Windows-1252, see
+// ZDeviceText); JSON escapes every control character, CSV quotes every field, text output
+// replaces control characters (C0, DEL and C1) with '?'.
 //
 // Ownership: rows are copied when added; the device is not kept.
 

@@ -1,10 +1,11 @@
 #include "tools/expected_inventory.h"
 
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 #include <unordered_map>
+
+#include "tools/input_file.h"
+#include "tools/table_text.h"
 
 namespace {
 
@@ -28,9 +29,10 @@ bool ReadText(const Json& entry, const char* member, std::optional<std::string>*
     return true;
 }
 
-// A quoted text for Describe: JSON quoting, so odd characters stay visible.
+// A quoted text for Describe and the errors: JSON quoting, so odd characters stay visible and
+// none reaches the terminal.
 std::string Quoted(const std::string& text) {
-    return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+    return table_text::Quote(text);
 }
 
 }  // namespace
@@ -93,7 +95,7 @@ bool ZExpectedInventory::Parse(const std::string& text, ZExpectedInventory* inve
             static const std::set<std::string> kCompared = {
                 "name", "service", "type_model", "version", "address", "port", "serial"};
             if (kCompared.count(it.key()) == 0 && kIgnored.count(it.key()) == 0) {
-                *error = where + "unknown member \"" + it.key() + "\"";
+                *error = where + "unknown member " + Quoted(it.key());
                 return false;
             }
         }
@@ -112,15 +114,12 @@ bool ZExpectedInventory::Parse(const std::string& text, ZExpectedInventory* inve
 
 bool ZExpectedInventory::Load(const std::string& path, ZExpectedInventory* inventory,
                               std::string* error) {
-    std::ifstream in(path);
-    if (!in) {
-        *error = path + ": cannot be read";
+    std::string text;
+    if (!ZInputFile::Read(path, ZInputFile::kMaxBytes, &text, error)) {
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
     std::string why;
-    if (!Parse(text.str(), inventory, &why)) {
+    if (!Parse(text, inventory, &why)) {
         *error = path + ": " + why;
         return false;
     }

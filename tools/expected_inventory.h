@@ -52,7 +52,8 @@ public:
     };
 
     static bool Parse(const std::string& text, ZExpectedInventory* inventory, std::string* error);
-    // Reads the file, then Parse; the error names the file too.
+    // Reads the file (a regular file of up to ZInputFile::kMaxBytes), then Parse; the error names
+    // the file too.
     static bool Load(const std::string& path, ZExpectedInventory* inventory, std::string* error);
 
     size_t GetCount() const { return entries_.size(); }

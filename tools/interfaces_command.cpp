@@ -8,8 +8,11 @@
 
 #include "ndd/network_device_detection.h"
 #include "net/network_adapter_manager.h"
+#include "tools/table_text.h"
 
 namespace {
+
+using table_text::Printable;
 
 // One adapter of the inventory as JSON.
 nlohmann::json AdapterJson(INetworkAdapter* a) {
@@ -81,8 +84,9 @@ int ZInterfacesCommand::Run() {
 
     if (json_) {
         const nlohmann::json all = {{"interfaces", table}, {"adapters", adapters}};
-        std::printf("%s\n",
-                    all.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+        std::printf("%s\n", table_text::EscapeJsonControls(
+                                all.dump(2, ' ', false, nlohmann::json::error_handler_t::replace))
+                                .c_str());
     } else {
         std::printf("Search interfaces\n");
         for (const auto& row : table) {
@@ -90,11 +94,12 @@ int ZInterfacesCommand::Run() {
                         row["address"].get<std::string>().c_str(),
                         row["mask"].get<std::string>().c_str(),
                         row["broadcast"].get<std::string>().c_str(),
-                        row["name"].get<std::string>().c_str());
+                        Printable(row["name"].get<std::string>()).c_str());
         }
         for (const auto& a : adapters) {
-            std::printf("\nAdapter %s: %s\n", a["name"].get<std::string>().c_str(),
-                        a["description"].get<std::string>().c_str());
+            // Names and descriptions come from system files: shown as text, never as controls.
+            std::printf("\nAdapter %s: %s\n", Printable(a["name"].get<std::string>()).c_str(),
+                        Printable(a["description"].get<std::string>()).c_str());
             std::printf("  type %s, hardware address %s, %s, DHCP %s, PCI location %d\n",
                         a["type"].get<std::string>().c_str(),
                         a["hardware_address"].get<std::string>().c_str(),

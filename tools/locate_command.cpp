@@ -10,6 +10,14 @@
 #include "tools/cli_identity.h"
 #include "tools/device_table.h"
 #include "tools/network_namespace.h"
+#include "tools/option_check.h"
+
+namespace {
+
+// More requests than this within one lookup are of no use: each waits for its share of the time.
+constexpr uint64_t kMaxRetries = 1000;
+
+}  // namespace
 
 const char* ZLocateCommand::GetDescription() const {
     return "Looks for the one device at ADDRESS and waits for its answer";
@@ -17,15 +25,22 @@ const char* ZLocateCommand::GetDescription() const {
 
 void ZLocateCommand::Configure(CLI::App* command) {
     command->add_option("address", address_, "Dotted address of the device")->required();
-    command->add_option("--port", port_, "Only the device's service on this port");
+    command->add_option("--port", port_, "Only the device's service on this port (0: any)")
+        ->check(ZOptionCheck::WholeNumber(0, 65535));
     command->add_option("--timeout", timeoutMs_, "Milliseconds to wait in all")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(ZOptionCheck::Milliseconds(/*zeroAllowed=*/false));
     command->add_option("--retries", retries_, "Requests to send within the time")
-        ->capture_default_str();
-    command->add_option("--service", service_, "Service-name pattern")->capture_default_str();
-    command->add_option("--data", data_, "Text the searches carry (default: zunit's identity)");
+        ->capture_default_str()
+        ->check(ZOptionCheck::WholeNumber(1, kMaxRetries));
+    command->add_option("--service", service_, "Service-name pattern")
+        ->capture_default_str()
+        ->check(ZOptionCheck::ServicePattern());
+    command->add_option("--data", data_, "Text the searches carry (default: zunit's identity)")
+        ->check(ZOptionCheck::TextLength(0, ZOptionCheck::kMaxSearchDataLength));
     command->add_option("--search-port", searchPort_, "UDP port the devices listen on")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(ZOptionCheck::Port());
     command->add_flag("--json", json_, "Print JSON");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");

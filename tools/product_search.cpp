@@ -129,7 +129,8 @@ ZProductRow ZProductSearch::RowOf(const ZProduct& product, bool details) {
         return row;
     }
     row.installed = product.IsClientInstalled();
-    if (auto seen = tracker_.Find({row.service, row.address, row.port})) {
+    // The tracker keys products by the bytes the device sent, not by the decoded row texts.
+    if (auto seen = tracker_.Find({product.GetServiceName().GetString(), row.address, row.port})) {
         row.localAddress = seen->localAddress;
         row.localInterface = InterfaceName(row.localAddress);
     }

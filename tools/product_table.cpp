@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "catalogue/product.h"
+#include "foundation/device_text.h"
 #include "platform/network/inet.h"
 #include "tools/table_text.h"
 
@@ -13,9 +14,9 @@ namespace {
 using table_text::CsvField;
 using table_text::Printable;
 
+// Device texts come in the device's code page; rows hold them as UTF-8.
 std::string Text(const ZString& text) {
-    const char* s = text.GetString();
-    return s != nullptr ? s : "";
+    return ZDeviceText::ToUtf8(text.GetString());
 }
 
 }  // namespace
@@ -91,11 +92,12 @@ nlohmann::json ZProductTable::RowJson(const ZProductRow& r) {
 }
 
 std::string ZProductTable::Dump(const nlohmann::json& value, int indent) {
-    return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+    return table_text::EscapeJsonControls(
+        value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 std::string ZProductTable::Quote(const std::string& text) {
-    return Dump(nlohmann::json(text), -1);
+    return table_text::Quote(text);
 }
 
 std::vector<std::string> ZProductTable::TextHeader() {

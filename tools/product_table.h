@@ -12,8 +12,10 @@
 // JSON members: name, type_model, version, address, port, description, client, installed,
 // serial, service, kind, major_version, local_address, local_interface.
 //
-// Texts come from the network: JSON replaces bytes that are not UTF-8, CSV quotes every text
-// field, the text table replaces control characters with '?'.
+// Texts come from the network: FromProduct decodes them (UTF-8, else the devices' Windows-1252,
+// see ZDeviceText), so rows hold UTF-8. JSON replaces any bytes that are still not UTF-8 and
+// escapes every control character, CSV quotes every text field, the text table replaces control
+// characters (C0, DEL and C1) with '?'.
 //
 // Ownership: rows are copied when added.
 
@@ -43,7 +45,7 @@ struct ZProductRow {
     std::string localAddress;    // the local address the answer came in on; "" when unknown
     std::string localInterface;  // the adapter that carries it; "" when unknown
 
-    // The product's own texts (not installed, no local interface).
+    // The product's own texts, as UTF-8 (not installed, no local interface).
     static ZProductRow FromProduct(const ZProduct& product);
     // "10.0.0.5:4300"
     std::string AddressAndPort() const;
@@ -68,9 +70,11 @@ public:
     // The text table's header and cells of a row, as printed (control characters replaced).
     static std::vector<std::string> TextHeader();
     static std::vector<std::string> TextCells(const ZProductRow& row);
-    // A JSON document as one text, invalid UTF-8 replaced; indent < 0 gives one line.
+    // A JSON document as one text, invalid UTF-8 replaced, DEL and C1 controls escaped too;
+    // indent < 0 gives one line.
     static std::string Dump(const nlohmann::json& value, int indent);
-    // A text in JSON quotes ("Booth \"2\""), so messages show odd characters visibly.
+    // A text in JSON quotes ("Booth \"2\""), so messages show odd characters visibly and no
+    // control character reaches the terminal (table_text::Quote).
     static std::string Quote(const std::string& text);
 
 private:

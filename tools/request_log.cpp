@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "foundation/device_text.h"
 #include "net/ip_address.h"
+#include "tools/table_text.h"
 
 ZRequestLog::~ZRequestLog() {
     if (file_ != nullptr) {
@@ -29,13 +31,17 @@ void ZRequestLog::Write(const Entry& e) {
     line["requester"] = FormatDottedAddress(e.requester);
     line["mask"] = FormatDottedAddress(e.requesterMask);
     line["port"] = e.requesterPort;
-    line["name"] = e.requesterName ? nlohmann::json(e.requesterName) : nlohmann::json(nullptr);
+    // Texts from the network, as UTF-8 (the requester's code page when they are not).
+    line["name"] = e.requesterName ? nlohmann::json(ZDeviceText::ToUtf8(e.requesterName))
+                                   : nlohmann::json(nullptr);
     line["target"] = FormatDottedAddress(e.target);
-    line["service"] = e.serviceType ? nlohmann::json(e.serviceType) : nlohmann::json(nullptr);
-    line["data"] = e.data ? nlohmann::json(e.data) : nlohmann::json(nullptr);
+    line["service"] = e.serviceType ? nlohmann::json(ZDeviceText::ToUtf8(e.serviceType))
+                                    : nlohmann::json(nullptr);
+    line["data"] = e.data ? nlohmann::json(ZDeviceText::ToUtf8(e.data)) : nlohmann::json(nullptr);
     line["answers"] = e.answers;
-    const std::string text =
-        line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    const std::string text = table_text::EscapeJsonControls(line.dump(
+                                 -1, ' ', false, nlohmann::json::error_handler_t::replace)) +
+                             "\n";
     std::fputs(text.c_str(), file_);
     std::fflush(file_);
 }

@@ -11,9 +11,11 @@
 #include "platform/process/memory_usage.h"
 #include "tools/expected_inventory.h"
 #include "tools/network_namespace.h"
+#include "tools/option_check.h"
 #include "tools/product_search.h"
 #include "tools/product_table.h"
 #include "tools/status_line.h"
+#include "tools/table_text.h"
 
 namespace {
 
@@ -49,14 +51,17 @@ const char* ZScanCommand::ExpectHelp() {
 
 void ZScanCommand::Configure(CLI::App* command) {
     command->footer(ExpectHelp());
-    command->add_option("--time", seconds_, "Seconds to search")->capture_default_str();
+    command->add_option("--time", seconds_, "Seconds to search")
+        ->capture_default_str()
+        ->check(ZOptionCheck::Seconds(/*zeroAllowed=*/false));
     auto* json = command->add_flag("--json", json_, "Print a JSON array");
     auto* ndjson = command->add_flag("--ndjson", ndjson_, "Print one JSON object per line");
     auto* csv = command->add_flag("--csv", csv_, "Print CSV");
     json->excludes(ndjson, csv);
     ndjson->excludes(csv);
     command->add_option("--interval", intervalMs_, "Milliseconds between search cycles")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(ZOptionCheck::Milliseconds(/*zeroAllowed=*/false));
     search_.Configure(command);
     command
         ->add_option("--expect", expectPath_,
@@ -158,8 +163,8 @@ int ZScanCommand::Run() {
         for (size_t r : result.unexpected) {
             const ZProductRow& row = table.GetRows()[r];
             std::fprintf(stderr, "zunit scan: not in the inventory: %s (%s) at %s\n",
-                         ZProductTable::Quote(row.name).c_str(), row.service.c_str(),
-                         row.AddressAndPort().c_str());
+                         ZProductTable::Quote(row.name).c_str(),
+                         table_text::Printable(row.service).c_str(), row.AddressAndPort().c_str());
         }
         std::fprintf(stderr, "zunit scan: %zu of %zu expected products found\n",
                      expected.GetCount() - result.missing.size(), expected.GetCount());

@@ -14,6 +14,7 @@
 #include "tools/device_generator.h"
 #include "tools/device_simulator.h"
 #include "tools/network_namespace.h"
+#include "tools/option_check.h"
 #include "tools/simulated_device_file.h"
 
 namespace {
@@ -27,6 +28,10 @@ extern "C" void OnInterrupt(int) {
 // How often the waiting thread looks at the interrupt flag.
 constexpr int kPollMs = 50;
 
+// The most devices --count generates. The devices take some 45 MB at this count, and every
+// request queues one answer per device on top of that.
+constexpr uint64_t kMaxGeneratedDevices = 100000;
+
 }  // namespace
 
 const char* ZSimulateCommand::GetDescription() const {
@@ -36,19 +41,25 @@ const char* ZSimulateCommand::GetDescription() const {
 void ZSimulateCommand::Configure(CLI::App* command) {
     auto* devices =
         command->add_option("--devices", devicesPath_, "JSON device file (an array of devices)");
-    auto* count = command->add_option("--count", count_, "Generate N devices of every kind");
+    auto* count = command->add_option("--count", count_, "Generate N devices of every kind")
+                      ->check(ZOptionCheck::WholeNumber(1, kMaxGeneratedDevices));
     devices->excludes(count);
     count->excludes(devices);
-    command->add_option("--port", port_, "UDP port to listen on")->capture_default_str();
-    command->add_option("--delay", delayMs_, "Delay every answer by MS milliseconds");
-    command->add_option("--jitter", jitterMs_, "Add a random 0..MS milliseconds to each answer");
+    command->add_option("--port", port_, "UDP port to listen on")
+        ->capture_default_str()
+        ->check(ZOptionCheck::Port());
+    command->add_option("--delay", delayMs_, "Delay every answer by MS milliseconds")
+        ->check(ZOptionCheck::Milliseconds(/*zeroAllowed=*/true));
+    command->add_option("--jitter", jitterMs_, "Add a random 0..MS milliseconds to each answer")
+        ->check(ZOptionCheck::Milliseconds(/*zeroAllowed=*/true));
     command->add_option("--seed", seed_, "Seed of the jitter (0: random)");
     command->add_option("--log", logPath_, "Write every request as a JSON line to FILE");
     command->add_option("--first-address", firstAddress_, "First address of generated devices")
         ->capture_default_str();
     command->add_option("--mask", mask_, "Mask of generated devices")->capture_default_str();
-    command->add_option("--duration", durationSeconds_,
-                        "Stop after S seconds (0: when interrupted)");
+    command
+        ->add_option("--duration", durationSeconds_, "Stop after S seconds (0: when interrupted)")
+        ->check(ZOptionCheck::Seconds(/*zeroAllowed=*/true));
     command
         ->add_option("--flood", flood_,
                      "Flood the first searcher with one device's answer (same) or with "

@@ -1,15 +1,30 @@
 #include "tools/simulated_device_file.h"
 
-#include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
+#include "ndd/ndd_protocol_processor.h"
 #include "net/ip_address.h"
+#include "tools/input_file.h"
+#include "tools/table_text.h"
 
 namespace {
 
 using Json = nlohmann::json;
+
+// A text from the file as an error shows it: quoted, controls escaped, and cut after some 60
+// bytes (at a character's start), so a megabyte name does not flood the terminal.
+std::string Shown(const std::string& text) {
+    constexpr size_t kShownBytes = 60;
+    if (text.size() <= kShownBytes) {
+        return table_text::Quote(text);
+    }
+    size_t cut = kShownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return table_text::Quote(text.substr(0, cut)) + "...";
+}
 
 // Reads one entry; the first problem found goes to *problem as "field \"x\": ...".
 class EntryReader {
@@ -24,7 +39,12 @@ public:
         if (!value->is_string()) {
             return Fail(field, "expected a text");
         }
-        *out = value->get<std::string>();
+        std::string text = value->get<std::string>();
+        if (text.find('\0') != std::string::npos) {
+            // Answers carry NUL-terminated texts: the rest would silently go missing.
+            return Fail(field, "a text cannot hold a NUL character (\\u0000)");
+        }
+        *out = std::move(text);
         return true;
     }
 
@@ -57,7 +77,7 @@ public:
         const uint32_t value = ParseDottedAddress(text.c_str());
         // The parser gives 255.255.255.255 for text it cannot read; only that text means it.
         if (value == 0xFFFFFFFFu && text != "255.255.255.255") {
-            return Fail(field, "expected a dotted IPv4 address, got \"" + text + "\"");
+            return Fail(field, "expected a dotted IPv4 address, got " + Shown(text));
         }
         *out = value;
         return true;
@@ -70,7 +90,7 @@ public:
                 found = found || it.key() == k;
             }
             if (!found) {
-                return Fail(it.key().c_str(), "unknown field");
+                return Fail(it.key(), "unknown field");
             }
         }
         return true;
@@ -90,14 +110,60 @@ private:
         return &*it;
     }
 
-    bool Fail(const char* field, const std::string& what) {
-        problem_ = std::string("field \"") + field + "\": " + what;
+    bool Fail(const std::string& field, const std::string& what) {
+        problem_ = "field " + Shown(field) + ": " + what;
         return false;
     }
 
     const Json& entry_;
     std::string problem_;
 };
+
+// The largest answer: one UDP datagram over IPv4 (65535 bytes less the IP and UDP headers, 20
+// and 8 bytes). A longer one could not be sent, and a text over the limit of the message format
+// would be left out of it, shifting the fields after it.
+constexpr size_t kMaxAnswerBytes = 65535 - 20 - 8;
+
+// The texts of an answer, in the order the answer carries them.
+struct AnswerText {
+    const char* field;
+    const std::string ZSimulatedDevice::*text;
+};
+constexpr AnswerText kAnswerTexts[] = {
+    {"service", &ZSimulatedDevice::serviceName}, {"name", &ZSimulatedDevice::deviceName},
+    {"model", &ZSimulatedDevice::model},         {"version", &ZSimulatedDevice::version},
+    {"info", &ZSimulatedDevice::info},           {"extra", &ZSimulatedDevice::extraText},
+};
+
+// The size of an answer whose texts are all empty; each text adds its length to it.
+size_t EmptyAnswerBytes() {
+    ZNDDProtocolProcessor builder;
+    builder.BuildAnswer("", 0, 0, 0, 0, 0, "", "", "", "", 0, 0, 0, "");
+    return builder.GetLength();
+}
+
+// Refuses a device whose answer would not fit one datagram, naming its longest text.
+bool CheckAnswerFits(const ZSimulatedDevice& d, size_t emptyAnswerBytes, std::string* problem) {
+    size_t bytes = emptyAnswerBytes;
+    const AnswerText* longest = &kAnswerTexts[0];
+    for (const AnswerText& t : kAnswerTexts) {
+        bytes += (d.*t.text).size();
+        if ((d.*t.text).size() > (d.*longest->text).size()) {
+            longest = &t;
+        }
+    }
+    if (bytes <= kMaxAnswerBytes) {
+        return true;
+    }
+    const size_t length = (d.*longest->text).size();
+    const size_t others = bytes - length;
+    const size_t room = others < kMaxAnswerBytes ? kMaxAnswerBytes - others : 0;
+    *problem = "field " + table_text::Quote(longest->field) + ": " + std::to_string(length) +
+               " bytes of text do not fit an answer (one datagram, at most " +
+               std::to_string(kMaxAnswerBytes) + " bytes): with this entry's other texts it " +
+               "may have at most " + std::to_string(room) + " bytes";
+    return false;
+}
 
 bool ReadEntry(const Json& entry, ZSimulatedDevice* d, std::string* problem) {
     if (!entry.is_object()) {
@@ -130,6 +196,14 @@ bool ReadEntry(const Json& entry, ZSimulatedDevice* d, std::string* problem) {
     return true;
 }
 
+// The entry's own name for messages, as read so far.
+std::string EntryName(const Json& entry) {
+    if (entry.is_object() && entry.contains("name") && entry["name"].is_string()) {
+        return " (" + Shown(entry["name"].get<std::string>()) + ")";
+    }
+    return "";
+}
+
 }  // namespace
 
 bool ZSimulatedDeviceFile::Parse(const std::string& text, std::vector<ZSimulatedDevice>* devices,
@@ -152,17 +226,15 @@ bool ZSimulatedDeviceFile::Parse(const std::string& text, std::vector<ZSimulated
         *error = "expected an array of devices";
         return false;
     }
+    const size_t emptyAnswerBytes = EmptyAnswerBytes();
     std::vector<ZSimulatedDevice> read;
     for (size_t i = 0; i < list->size(); ++i) {
         const Json& entry = (*list)[i];
         ZSimulatedDevice device;
         std::string problem;
-        if (!ReadEntry(entry, &device, &problem)) {
-            std::string name;
-            if (entry.is_object() && entry.contains("name") && entry["name"].is_string()) {
-                name = " (\"" + entry["name"].get<std::string>() + "\")";
-            }
-            *error = "entry " + std::to_string(i + 1) + name + ": " + problem;
+        if (!ReadEntry(entry, &device, &problem) ||
+            !CheckAnswerFits(device, emptyAnswerBytes, &problem)) {
+            *error = "entry " + std::to_string(i + 1) + EntryName(entry) + ": " + problem;
             return false;
         }
         read.push_back(std::move(device));
@@ -173,14 +245,11 @@ bool ZSimulatedDeviceFile::Parse(const std::string& text, std::vector<ZSimulated
 
 bool ZSimulatedDeviceFile::Load(const std::string& path, std::vector<ZSimulatedDevice>* devices,
                                 std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = path + ": cannot be read";
+    std::string text;
+    if (!ZInputFile::Read(path, ZInputFile::kMaxBytes, &text, error)) {
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!Parse(text.str(), devices, error)) {
+    if (!Parse(text, devices, error)) {
         *error = path + ": " + *error;
         return false;
     }

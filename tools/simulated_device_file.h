@@ -8,8 +8,11 @@
 //       "user_data": 0, "index": 0, "extra": "", "refusal": 1 } ]
 //
 // service, name, address, mask and port are required; the others default to empty texts, 0 and
-// no refusal. Any error (not JSON, a missing or mistyped field, an unknown field, an address
-// that does not parse) names the entry and the field, and no device is returned.
+// no refusal. Every answer must fit one UDP datagram (65507 bytes), so an entry's texts together
+// have a little less than that; texts cannot hold NUL. Any error (not JSON, a missing or mistyped
+// field, an unknown field, an address that does not parse, a text that does not fit) names the
+// entry and the field, and no device is returned. Texts from the file are quoted in the errors
+// with their control characters escaped. Load reads regular files of up to ZInputFile::kMaxBytes.
 //
 //   std::vector<ZSimulatedDevice> devices;
 //   std::string error;
@@ -27,7 +30,8 @@ class ZSimulatedDeviceFile {
 public:
     static bool Parse(const std::string& text, std::vector<ZSimulatedDevice>* devices,
                       std::string* error);
-    // Reads the file, then Parse; the error names the file too.
+    // Reads the file (a regular file of up to ZInputFile::kMaxBytes), then Parse; the error names
+    // the file too.
     static bool Load(const std::string& path, std::vector<ZSimulatedDevice>* devices,
                      std::string* error);
 };

@@ -2,21 +2,94 @@
 
 #include <algorithm>
 
+#include "foundation/device_text.h"
+
+namespace {
+
+// Calls visit(position, size, controlCode) for every character of well-formed UTF-8: controlCode
+// is the code of a C0, DEL or C1 control, -1 for any other character.
+template <class Visit>
+void ForEachCharacter(const std::string& utf8, Visit visit) {
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const size_t size = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        int control = -1;
+        if (lead < 0x20 || lead == 0x7F) {
+            control = lead;
+        } else if (lead == 0xC2 && i + 1 < utf8.size() &&
+                   static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+            control = static_cast<unsigned char>(utf8[i + 1]);  // U+0080..U+009F
+        }
+        visit(i, std::min(size, utf8.size() - i), control);
+        i += size;
+    }
+}
+
+// "\\u001b" for ESC: JSON's escape of a character below U+0100.
+void AppendEscape(int code, std::string* out) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    *out += "\\u00";
+    *out += kHex[(code >> 4) & 0xF];
+    *out += kHex[code & 0xF];
+}
+
+}  // namespace
+
 namespace table_text {
 
 std::string Printable(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            c = '?';
+    const std::string utf8 = ZDeviceText::ToUtf8(text);
+    std::string out;
+    out.reserve(utf8.size());
+    ForEachCharacter(utf8, [&](size_t at, size_t size, int control) {
+        if (control >= 0) {
+            out += '?';
+        } else {
+            out.append(utf8, at, size);
         }
-    }
+    });
+    return out;
+}
+
+std::string Quote(const std::string& text) {
+    const std::string utf8 = ZDeviceText::ToUtf8(text);
+    std::string out = "\"";
+    ForEachCharacter(utf8, [&](size_t at, size_t size, int control) {
+        const char c = utf8[at];
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (control >= 0) {
+            AppendEscape(control, &out);
+        } else {
+            out.append(utf8, at, size);
+        }
+    });
+    return out + "\"";
+}
+
+std::string EscapeJsonControls(const std::string& json) {
+    std::string out;
+    out.reserve(json.size());
+    ForEachCharacter(json, [&](size_t at, size_t size, int control) {
+        // DEL and C1 only: JSON writers escape C0 controls inside strings themselves, and the
+        // newlines of an indented document lie outside strings.
+        if (control == 0x7F || control >= 0x80) {
+            AppendEscape(control, &out);
+        } else {
+            out.append(json, at, size);
+        }
+    });
     return out;
 }
 
 std::string CsvField(const std::string& text) {
     std::string out = "\"";
-    for (char c : text) {
+    for (char c : ZDeviceText::ToUtf8(text)) {
         out += c;
         if (c == '"') {
             out += '"';

@@ -9,8 +9,10 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "foundation/device_text.h"
 #include "platform/process/console.h"
 #include "tools/network_namespace.h"
+#include "tools/option_check.h"
 #include "tools/product_search.h"
 #include "tools/watch_view.h"
 
@@ -45,7 +47,8 @@ const char* ZWatchCommand::GetDescription() const {
 
 void ZWatchCommand::Configure(CLI::App* command) {
     command->add_option("--time", seconds_, "Seconds to watch (0: until interrupted)")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(ZOptionCheck::Seconds(/*zeroAllowed=*/true));
     auto* json = command->add_flag("--json", json_, "Print each event as a JSON object per line");
     auto* events =
         command->add_flag("--events", events_, "Print each event as a line, also on a terminal");
@@ -53,7 +56,8 @@ void ZWatchCommand::Configure(CLI::App* command) {
     command
         ->add_option("--interval", intervalMs_,
                      "Milliseconds between search cycles (stale after two and a half)")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(ZOptionCheck::Milliseconds(/*zeroAllowed=*/false));
     search_.Configure(command);
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");
@@ -107,7 +111,7 @@ int ZWatchCommand::Run() {
                 if (found) {
                     row = *found;
                 } else {
-                    row.service = e.key.service;
+                    row.service = ZDeviceText::ToUtf8(e.key.service);
                     row.address = e.key.address;
                     row.port = e.key.port;
                 }

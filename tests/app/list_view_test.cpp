@@ -254,6 +254,7 @@ TEST_F(ListViewTest, DetailsShowNameClientAndSerial) {
     struct Case {
         const char* name;
         DeviceAnswer answer;
+        QString shownName;
         QString client;
         QString serial;
         bool connect;
@@ -264,10 +265,20 @@ TEST_F(ListViewTest, DetailsShowNameClientAndSerial) {
     DeviceAnswer conductor;
     conductor.service = "zelvane.conductor5";
     conductor.name = "Booth";
+    // A device that sends its texts in Windows-1252: one byte for each accented letter.
+    DeviceAnswer western = web;
+    western.name = "Caf\xE9 Sc\xE8ne";
+    western.info = "<data><systemconfig><entry serial=\"N\xB0 7\"/></systemconfig></data>";
+    DeviceAnswer utf8 = web;
+    utf8.name = "Caf\xC3\xA9 Sc\xC3\xA8ne";
     const Case cases[] = {
-        {"web page", web, "Editor/Client: WEB Browser", "Serial: VX-0042", true},
-        {"client not installed", conductor, "Editor/Client: Zelvane Conductor [Not Installed]",
-         "Serial: N/A", false},
+        {"web page", web, "Projector", "Editor/Client: WEB Browser", "Serial: VX-0042", true},
+        {"client not installed", conductor, "Booth",
+         "Editor/Client: Zelvane Conductor [Not Installed]", "Serial: N/A", false},
+        {"Windows-1252 texts", western, QString::fromUtf8("Caf\u00e9 Sc\u00e8ne"),
+         "Editor/Client: WEB Browser", QString::fromUtf8("Serial: N\u00b0 7"), true},
+        {"UTF-8 texts", utf8, QString::fromUtf8("Caf\u00e9 Sc\u00e8ne"),
+         "Editor/Client: WEB Browser", "Serial: VX-0042", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -277,8 +288,7 @@ TEST_F(ListViewTest, DetailsShowNameClientAndSerial) {
         ClickRow(0);
         EXPECT_EQ(window_->BConnect->GetEnabled(), c.connect);
         QImage info = Shot(window_->PBInfos);
-        const QImage expected = ExpectedDetails(
-            info.size(), QString::fromStdString(c.answer.name) + ":", c.client, c.serial);
+        const QImage expected = ExpectedDetails(info.size(), c.shownName + ":", c.client, c.serial);
         // Compare everywhere but under the Connect button.
         const QRect button = window_->BConnect->geometry().translated(0, -1);
         int differing = 0;
@@ -384,6 +394,10 @@ TEST(CellTextTest, CutsAt127BytesNeverInsideACharacter) {
     };
     const std::string a126(126, 'a');
     const std::string a127(127, 'a');
+    std::string eAcute127;  // U+00E9 127 times, in UTF-8
+    for (int i = 0; i < 127; ++i) {
+        eAcute127 += "\xc3\xa9";
+    }
     const Case cases[] = {
         {"short", "Booth 2", "Booth 2"},
         {"exactly 127", a127, a127},
@@ -396,7 +410,14 @@ TEST(CellTextTest, CutsAt127BytesNeverInsideACharacter) {
          std::string(125, 'a')},
         {"character that ends at 127", std::string(124, 'a') + "\xe2\x82\xac" + "z",
          std::string(124, 'a') + "\xe2\x82\xac"},
-        {"stray continuation bytes", a126 + "\x80\x80\x80\x80\x80", a126 + "\x80"},
+        // Not UTF-8, so Windows-1252: each byte is one character, and 127 of them stay.
+        {"stray continuation bytes", a126 + "\x80\x80\x80\x80\x80", a126 + "\xe2\x82\xac"},
+        {"Windows-1252 e acute", "Caf\xe9", "Caf\xc3\xa9"},
+        {"Windows-1252 text cut at 127 characters", std::string(200, '\xe9'), eAcute127},
+        // The bytes C3 A9 read as UTF-8 would be one e acute, but the text as a whole is not
+        // UTF-8 (its last byte), so they are two Windows-1252 characters.
+        {"decided on the whole text, not on what is kept", "\xc3\xa9" + a126 + "\xe9",
+         "\xc3\x83\xc2\xa9" + std::string(125, 'a')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

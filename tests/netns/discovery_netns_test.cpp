@@ -222,6 +222,20 @@ TEST_F(DiscoveryNetnsTest, BeforeStartNothingIsSentAndStartTwiceOpensOnce) {
     engine.Stop();
 }
 
+TEST_F(DiscoveryNetnsTest, ASearchThatCannotBeSentSaysSoWithACode) {
+    ztest::EnterNetns in(pair_.a);
+    ASSERT_TRUE(in.ok());
+    ZTEST_REFUSE_INITIAL_NETNS();
+    // Port 0 is no destination: the system refuses every datagram to it.
+    ZNetworkDeviceDetection engine(nullptr);
+    ASSERT_EQ(engine.Start(nullptr, 0, 0), 0);
+    int16_t result = 0;
+    EXPECT_FALSE(engine.SendSearch("zelvane.*", "", "abc", &result));
+    EXPECT_EQ(result, ZNetworkDeviceDetection::kNetworkError);
+    EXPECT_STREQ(engine.GetErrorText(result), "Network Error");
+    engine.Stop();
+}
+
 TEST_F(AgentNetnsTest, AnswersAreStoredOncePerDeviceAndReportedOncePerHandler) {
     // Answers come a little later, so none meets the engine still sending its cycle.
     std::ofstream(Path("devices.json")) << kDevices;

@@ -12,6 +12,7 @@
 
 #include "catalogue/product.h"
 #include "tests/catalogue/fake_network_device.h"
+#include "tools/device_table.h"
 #include "tools/status_line.h"
 
 namespace {
@@ -85,6 +86,76 @@ TEST(ProductRowTest, TakesTheFindersColumnsFromTheProduct) {
     EXPECT_EQ(r.majorVersion, 3);
     EXPECT_FALSE(r.installed);  // filled in by the search, which asks the registry
     EXPECT_EQ(r.LocalText(), "");
+}
+
+TEST(ProductRowTest, DeviceTextsInTheDevicesCodePageBecomeUtf8InEveryFormat) {
+    // A Western device sends "Café Scène" in Windows-1252: one byte per accented letter.
+    FakeNetworkDevice d("zelvane.cuedeck", "10.0.0.50", 4300);
+    d.name = "Caf\xE9 Sc\xE8ne";
+    d.model = "Mod\xE8le \x80";
+    d.version = "6.4.2";
+    d.info = "<data><systemconfig><entry serial=\"N\xB0 7\"/></systemconfig></data>";
+    d.local.text = "10.0.0.1";
+    ZProduct product(&d);
+    const ZProductRow r = ZProductRow::FromProduct(product);
+    EXPECT_EQ(r.name, "Caf\xC3\xA9 Sc\xC3\xA8ne");
+    EXPECT_EQ(r.description, "Mod\xC3\xA8le \xE2\x82\xAC");
+    EXPECT_EQ(r.serial, "N\xC2\xB0 7");
+
+    // The same bytes in UTF-8 stay as they are.
+    FakeNetworkDevice u = d;
+    u.name = "Caf\xC3\xA9 Sc\xC3\xA8ne";
+    ZProduct utf8(&u);
+    EXPECT_EQ(ZProductRow::FromProduct(utf8).name, r.name);
+
+    ZProductTable text(ZProductTable::Format::kText);
+    text.Add(r);
+    EXPECT_NE(Print(text).find("Caf\xC3\xA9 Sc\xC3\xA8ne  "), std::string::npos);
+    ZProductTable json(ZProductTable::Format::kJson);
+    json.Add(r);
+    EXPECT_EQ(Json::parse(Print(json))[0]["name"], "Caf\xC3\xA9 Sc\xC3\xA8ne");
+    ZProductTable csv(ZProductTable::Format::kCsv);
+    csv.Add(r);
+    EXPECT_NE(Print(csv).find("\"Caf\xC3\xA9 Sc\xC3\xA8ne\""), std::string::npos);
+
+    // Devices as `zunit locate` prints them: the same decoding.
+    for (ZDeviceTable::Format format :
+         {ZDeviceTable::Format::kText, ZDeviceTable::Format::kJson, ZDeviceTable::Format::kCsv}) {
+        ZDeviceTable devices(format);
+        devices.Add(&d, "eth0");
+        Capture out;
+        devices.Print(out.get());
+        const std::string printed = out.Text();
+        EXPECT_NE(printed.find("Caf\xC3\xA9 Sc\xC3\xA8ne"), std::string::npos) << printed;
+        EXPECT_EQ(printed.find("Caf\xE9"), std::string::npos);
+    }
+}
+
+TEST(ProductTableTest, NoControlCharacterFromTheNetworkReachesTheTerminal) {
+    // ESC, DEL and the C1 controls (U+009B is CSI) in a name that is valid UTF-8.
+    ZProductRow r =
+        Row("a\x1b[2J"
+            "b\x7f"
+            "c\xC2\x9B"
+            "2Jd",
+            "10.0.0.5", 80);
+    r.service = "zelvane.\x1b]0;t\x07";
+    ZProductTable text(ZProductTable::Format::kText);
+    text.Add(r);
+    const std::string table = Print(text);
+    EXPECT_NE(table.find("a?[2Jb?c?2Jd"), std::string::npos) << table;
+    ZProductTable json(ZProductTable::Format::kJson);
+    json.Add(r);
+    const std::string document = Print(json);
+    for (const std::string& printed : {table, document}) {
+        EXPECT_EQ(printed.find('\x1b'), std::string::npos);
+        EXPECT_EQ(printed.find('\x7f'), std::string::npos);
+        EXPECT_EQ(printed.find("\xC2\x9B"), std::string::npos);
+    }
+    // JSON keeps the data: escaped, and read back as it was.
+    EXPECT_EQ(Json::parse(document)[0]["name"], r.name);
+    EXPECT_EQ(Json::parse(document)[0]["service"], r.service);
+    EXPECT_EQ(ZProductTable::Quote(r.service), "\"zelvane.\\u001b]0;t\\u0007\"");
 }
 
 TEST(ProductTableTest, TextTableAlignsColumnsByCharactersAndHidesControlBytes) {

@@ -2,17 +2,64 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <string>
 
 namespace {
 
-TEST(TableTextTest, PrintableReplacesControlCharactersOnly) {
-    EXPECT_EQ(table_text::Printable(std::string("a\tb\x1b[2J\x7f\x00z", 10)), "a?b?[2J??z");
-    EXPECT_EQ(table_text::Printable("Bühne ~"), "Bühne ~");  // UTF-8 and printable ASCII stay
+TEST(TableTextTest, PrintableAndQuoteLeaveNoControlCharacter) {
+    const struct {
+        const char* what;
+        std::string text;
+        std::string printable;
+        std::string quoted;
+    } cases[] = {
+        {"printable ASCII", "Booth 2 ~", "Booth 2 ~", "\"Booth 2 ~\""},
+        {"UTF-8 stays", "B\xC3\xBChne", "B\xC3\xBChne", "\"B\xC3\xBChne\""},
+        {"C0 controls, ESC and DEL", std::string("a\tb\x1b[2J\x7f\x00z", 10), "a?b?[2J??z",
+         "\"a\\tb\\u001b[2J\\u007f\\u0000z\""},
+        {"newline and carriage return", "a\nb\rc", "a?b?c", "\"a\\nb\\u000dc\""},
+        // U+009B is CSI to terminals that take 8-bit controls: as dangerous as ESC [.
+        {"C1 CSI as UTF-8",
+         "x\xC2\x9B"
+         "2Jy",
+         "x?2Jy", "\"x\\u009b2Jy\""},
+        {"C1 first and last", "\xC2\x80\xC2\x9F", "??", "\"\\u0080\\u009f\""},
+        {"U+00A0 is no control", "\xC2\xA0", "\xC2\xA0", "\"\xC2\xA0\""},
+        // Not UTF-8: read as Windows-1252, where 0x9B is a character, not CSI.
+        {"Windows-1252 e acute", "Caf\xE9", "Caf\xC3\xA9", "\"Caf\xC3\xA9\""},
+        {"Windows-1252 0x9B with ESC", "\x1b\x9B", "?\xE2\x80\xBA", "\"\\u001b\xE2\x80\xBA\""},
+        {"quotes and backslashes", "say \"hi\" \\", "say \"hi\" \\", "\"say \\\"hi\\\" \\\\\""},
+        {"empty", "", "", "\"\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(table_text::Printable(c.text), c.printable);
+        EXPECT_EQ(table_text::Quote(c.text), c.quoted);
+    }
+}
+
+TEST(TableTextTest, JsonKeepsTheDataWithControlsEscaped) {
+    // nlohmann writes DEL and C1 raw (JSON allows it); the escaped text reads back the same.
+    const std::string name =
+        "a\x7f"
+        "b\xC2\x9B"
+        "c\xC2\x85\xC3\xA9";
+    const std::string dumped = nlohmann::json({{"name", name}}).dump(2);
+    const std::string escaped = table_text::EscapeJsonControls(dumped);
+    EXPECT_NE(dumped.find('\x7f'), std::string::npos);
+    EXPECT_EQ(escaped.find('\x7f'), std::string::npos);
+    EXPECT_EQ(escaped.find("\xC2\x9B"), std::string::npos);
+    EXPECT_NE(escaped.find("a\\u007fb\\u009bc\\u0085\xC3\xA9"), std::string::npos) << escaped;
+    EXPECT_NE(escaped.find("\n  \"name\""), std::string::npos);  // the layout stays
+    EXPECT_EQ(nlohmann::json::parse(escaped)["name"], name);
 }
 
 TEST(TableTextTest, CsvFieldQuotesAndDoublesInnerQuotes) {
     EXPECT_EQ(table_text::CsvField(""), "\"\"");
+    EXPECT_EQ(table_text::CsvField("Caf\xE9"), "\"Caf\xC3\xA9\"");  // Windows-1252, as UTF-8
+    EXPECT_EQ(table_text::CsvField("a\x1b\xC2\x9B"), "\"a\x1b\xC2\x9B\"");  // data kept
     EXPECT_EQ(table_text::CsvField("Booth \"2\", left"), "\"Booth \"\"2\"\", left\"");
     EXPECT_EQ(table_text::CsvField("two\nlines"), "\"two\nlines\"");
 }
