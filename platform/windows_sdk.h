@@ -28,6 +28,7 @@
 // clang-format on
 
 #undef CreateProcess
+#undef WSASocket
 #undef ShellExecute
 #undef RegOpenKeyEx
 #undef RegEnumKeyEx
