@@ -1,13 +1,16 @@
 // zUnitFinder: finds the Zelvane units on the local network and opens their client
 // applications. Without arguments it shows the finder; the options below take pictures of it
-// (for the documentation and for runs without a display) and then end.
+// (for the documentation and for runs without a display) and then end. --help and --version
+// print and end without opening a window, so they work without a display too.
 //
 //   zUnitFinder
+//   zUnitFinder --version
 //   zUnitFinder --screenshot shot.png --products 12 --timeout 8000
 //   zUnitFinder --screenshots docs/screenshots --products 12 --select "Foyer projector"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -16,14 +19,19 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
 
 #include "app/bitmap_resources.h"
 #include "app/font_substitutes.h"
+#include "app/module_version_info.h"
 #include "app/screenshot_runner.h"
 #include "app/string_table.h"
 #include "app/ui_stall_meter.h"
 #include "app/unitfinder_dialog.h"
 #include "ndd/ndd_user_agent.h"
+#include "platform/registry/registry.h"
 
 namespace {
 
@@ -38,21 +46,86 @@ void ShowException(const QString& message) {
     QMessageBox::critical(nullptr, QString::fromLatin1(kTitle), message);
 }
 
+// The options of the program, declared once for the window and for --help alone.
+struct FinderOptions {
+    QCommandLineOption screenshot{"screenshot", "Write the main window to FILE (PNG) and quit.",
+                                  "FILE"};
+    QCommandLineOption screenshots{
+        "screenshots", "Write main.png, preferences.png and about.png to DIR and quit.", "DIR"};
+    QCommandLineOption products{"products", "Take the pictures once N products are listed.", "N",
+                                "0"};
+    QCommandLineOption timeout{"timeout", "Take the pictures after MS milliseconds at the latest.",
+                               "MS", "10000"};
+    QCommandLineOption select{"select", "Select the first product named NAME first.", "NAME"};
+
+    void AddTo(QCommandLineParser& parser) const {
+        parser.setApplicationDescription(
+            QString::fromLatin1(kTitle) +
+            QStringLiteral(": finds the Zelvane units on the local network and opens their "
+                           "client applications."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({screenshot, screenshots, products, timeout, select});
+    }
+};
+
+// The names the toolkit shows: the program's, its version (as the caption shows it) and its
+// desktop entry.
+void SetApplicationNames() {
+    QCoreApplication::setApplicationName(QStringLiteral("zUnitFinder"));
+    char version[128];
+    QCoreApplication::setApplicationVersion(GetProgramVersionText(version, sizeof version)
+                                                ? QString::fromUtf8(version)
+                                                : QStringLiteral("(version unknown)"));
+}
+
+// Whether the arguments only ask for a text (help or version): those are answered without a
+// window system, so they work where there is no display.
+bool AsksForTextOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Prints the help, the version or the error of a bad argument; the exit code. The program ends
+// by returning, so everything is torn down as usual.
+int PrintText(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    SetApplicationNames();
+    QCommandLineParser parser;
+    const FinderOptions options;
+    options.AddTo(parser);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+        return 1;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+    } else {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+    }
+    return 0;
+}
+
 int Run(QApplication& app, QElapsedTimer& sinceStart) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(kTitle));
-    parser.addHelpOption();
-    const QCommandLineOption screenshot("screenshot",
-                                        "Write the main window to FILE (PNG) and quit.", "FILE");
-    const QCommandLineOption screenshots(
-        "screenshots", "Write main.png, preferences.png and about.png to DIR and quit.", "DIR");
-    const QCommandLineOption products("products", "Take the pictures once N products are listed.",
-                                      "N", "0");
-    const QCommandLineOption timeout(
-        "timeout", "Take the pictures after MS milliseconds at the latest.", "MS", "10000");
-    const QCommandLineOption select("select", "Select the first product named NAME first.", "NAME");
-    parser.addOptions({screenshot, screenshots, products, timeout, select});
+    const FinderOptions options;
+    options.AddTo(parser);
     parser.process(app);
+    const QCommandLineOption& screenshot = options.screenshot;
+    const QCommandLineOption& screenshots = options.screenshots;
+    const QCommandLineOption& products = options.products;
+    const QCommandLineOption& timeout = options.timeout;
+    const QCommandLineOption& select = options.select;
 
     TUnitFinderDialog window(MakeAgent);
     // Benchmarks ask for the UI thread's figures through the environment.
@@ -96,13 +169,27 @@ int Run(QApplication& app, QElapsedTimer& sinceStart) {
 int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    if (AsksForTextOnly(argc, argv)) {
+        return PrintText(argc, argv);
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zUnitFinder"));
+    SetApplicationNames();
     QApplication::setApplicationDisplayName(QString::fromLatin1(kTitle));
     QApplication::setDesktopFileName(QStringLiteral("zunitfinder"));
     QApplication::setWindowIcon(ProgramIcon());
     InstallFontSubstitutes();
     RegisterStringTable();
+    // The Wine registry files are read on a worker while the window comes up, so that the first
+    // client lookup (when a device is selected) finds them read instead of freezing the window.
+    struct WarmedRegistry {
+        std::thread worker{[] {
+            zplat::WarmRegistry();
+            for (const std::string& problem : zplat::RegistryProblems()) {
+                std::fprintf(stderr, "zUnitFinder: warning: %s\n", problem.c_str());
+            }
+        }};
+        ~WarmedRegistry() { worker.join(); }
+    } warmed;
     try {
         return Run(app, sinceStart);
     } catch (const std::exception& e) {

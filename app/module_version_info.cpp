@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/files/module.h"
 #include "platform/files/module_version.h"
 
 namespace {
@@ -139,4 +140,25 @@ char* FormatVersion(int major, int minor, int release, int build, const char* pr
                       productVersion != nullptr ? productVersion : "Undef", build);
     }
     return out;
+}
+
+bool GetProgramVersionText(char* out, size_t outSize) {
+    if (out == nullptr || outSize == 0) {
+        return false;
+    }
+    out[0] = '\0';
+    // The same bound as the settings path of the window; a path cut to fit is not the program's.
+    char path[1024];
+    const uint32_t n = zplat::GetModuleFileNameA(nullptr, path, sizeof path);
+    int major = 0;
+    int minor = 0;
+    int release = 0;
+    int build = 0;
+    char product[64] = {};
+    if (n == 0 || n >= sizeof path ||
+        !GetModuleVersion(path, &major, &minor, &release, &build, product, sizeof product)) {
+        return false;
+    }
+    FormatVersion(major, minor, release, build, product, out, outSize, false);
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The program's version as the caption shows it: read from the version block of the executable
-// file (platform/files/module_version.h) and turned into text.
+// file (platform/files/module_version.h) and turned into text. Both programs' --version print the
+// same text (GetProgramVersionText), so it always agrees with the caption.
 //
 //   int major, minor, release, build;
 //   char product[64];
@@ -28,3 +29,8 @@ bool GetModuleVersion(const char* path, int* major, int* minor, int* release, in
 // characters. Returns out.
 char* FormatVersion(int major, int minor, int release, int build, const char* productVersion,
                     char* out, size_t outSize, bool full);
+
+// The running program's version as the caption shows it: GetModuleVersion on the program's own
+// file, then FormatVersion with full = false ("1.0.0" for file version 1.0.0.0). False, with out
+// empty, when the path of the program or its version block cannot be read.
+bool GetProgramVersionText(char* out, size_t outSize);

@@ -1,11 +1,18 @@
 #include "app/settings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/files/module.h"
 #include "platform/files/profile.h"
+
+// Where the build installs programs (CMAKE_INSTALL_FULL_BINDIR); empty when it says nothing.
+#ifndef ZUNIT_INSTALL_BINDIR
+#define ZUNIT_INSTALL_BINDIR ""
+#endif
 
 namespace {
 
@@ -65,12 +72,31 @@ bool ChooseSettingsPath(const char* beside, bool besideWritable, char* out, size
     return CopyOut(beside + name, length - name, "", out, size);
 }
 
+bool IsInInstallDirectory(const char* modulePath, const char* installDir) {
+    if (modulePath == nullptr || installDir == nullptr || installDir[0] == '\0') {
+        return false;
+    }
+    size_t directory = NameStart(modulePath, std::strlen(modulePath));
+    // The program's directory without its last separator, against installDir without its own.
+    while (directory > 1 && IsSeparator(modulePath[directory - 1])) {
+        --directory;
+    }
+    size_t wanted = std::strlen(installDir);
+    while (wanted > 1 && IsSeparator(installDir[wanted - 1])) {
+        --wanted;
+    }
+    return directory == wanted && std::strncmp(modulePath, installDir, wanted) == 0;
+}
+
 void FixSettingsPath(char* settingsPath, size_t size) {
     char module[kSettingsPathSize];
     uint32_t n = zplat::GetModuleFileNameA(nullptr, module, sizeof module);
     char beside[kSettingsPathSize];
     if (n == 0 || n >= sizeof module || !SettingsPathBeside(module, beside, sizeof beside) ||
-        !ChooseSettingsPath(beside, zplat::CanWriteProfileFile(beside), settingsPath, size)) {
+        !ChooseSettingsPath(beside,
+                            !IsInInstallDirectory(module, ZUNIT_INSTALL_BINDIR) &&
+                                zplat::CanWriteProfileFile(beside),
+                            settingsPath, size)) {
         CopyOut(kSettingsFileName, std::strlen(kSettingsFileName), "", settingsPath, size);
     }
 }
@@ -84,4 +110,32 @@ bool WriteCloseOnConnect(const char* settingsPath, bool closeOnConnect) {
     std::snprintf(text, sizeof text, "%d", closeOnConnect ? 1 : 0);
     return zplat::WritePrivateProfileStringA(kSettingsSection, kCloseOnConnectKey, text,
                                              settingsPath);
+}
+
+std::vector<ZCIDRBlock> ReadSubnets(const char* settingsPath) {
+    char value[kSubnetsValueSize];
+    zplat::GetPrivateProfileStringA(kSettingsSection, kSubnetsKey, "", value, sizeof value,
+                                    settingsPath);
+    std::vector<ZCIDRBlock> blocks;
+    const std::string text(value);
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(',', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const size_t first = text.find_first_not_of(" \t", start);
+        std::string entry;
+        if (first != std::string::npos && first < end) {
+            const size_t last = text.find_last_not_of(" \t", end - 1);
+            entry = text.substr(first, last - first + 1);
+        }
+        ZCIDRBlock block;
+        if (!entry.empty() && ZCIDRBlock::Parse(entry.c_str(), &block, nullptr) &&
+            std::find(blocks.begin(), blocks.end(), block) == blocks.end()) {
+            blocks.push_back(block);
+        }
+        start = end + 1;
+    }
+    return blocks;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The finder's one setting, close-on-connect, kept in a profile file: section "SETUP", key
-// "CloseOnConnect", written as 0 or 1, read as on when not 0. The file sits beside the program
-// and shares its base name (zUnitFinder gives zUnitFinder.cfg).
+// The finder's settings, kept in a profile file, section "SETUP": close-on-connect (key
+// "CloseOnConnect", written as 0 or 1, read as on when not 0), and the routed subnets to search
+// beyond the local ones (key "Subnets", comma-separated CIDR blocks such as
+// "10.20.0.0/22, 10.31.2.0/24"; only read, the finder never writes it). The file sits beside the
+// program and shares its base name (zUnitFinder gives zUnitFinder.cfg).
 //
 //   char settingsPath[kSettingsPathSize];
 //   FixSettingsPath(settingsPath, sizeof settingsPath);
@@ -12,11 +14,17 @@
 // Ownership: the caller owns every buffer. No state of its own.
 
 #include <cstddef>
+#include <vector>
+
+#include "net/cidr_block.h"
 
 inline constexpr size_t kSettingsPathSize = 1024;
 inline constexpr char kSettingsFileName[] = "zUnitFinder.cfg";
 inline constexpr char kSettingsSection[] = "SETUP";
 inline constexpr char kCloseOnConnectKey[] = "CloseOnConnect";
+inline constexpr char kSubnetsKey[] = "Subnets";
+// The longest Subnets value read; a longer one is cut (a block cut short never reads as valid).
+inline constexpr size_t kSubnetsValueSize = 4096;
 
 // The settings file beside the program at modulePath: the path with the program name's extension
 // (from its last ".") replaced by ".cfg", or ".cfg" appended when the name has none. Only the
@@ -30,8 +38,16 @@ bool SettingsPathBeside(const char* modulePath, char* out, size_t size);
 // installed program's directory is not the user's to write). False when out is too small.
 bool ChooseSettingsPath(const char* beside, bool besideWritable, char* out, size_t size);
 
+// Whether the program at modulePath sits directly in installDir, the directory the build installs
+// programs into (/usr/bin for the Debian package). That directory belongs to the system even when
+// the user (root) may write there, so an installed program keeps its settings in the user's
+// configuration directory. False when either is null or empty.
+bool IsInInstallDirectory(const char* modulePath, const char* installDir);
+
 // settingsPath of the main window: the path of the running program, SettingsPathBeside and
-// ChooseSettingsPath; kSettingsFileName when the program's path cannot be had or is too long.
+// ChooseSettingsPath, the file beside counting as unwritable when the program is installed
+// (IsInInstallDirectory with the build's install directory); kSettingsFileName when the
+// program's path cannot be had or is too long.
 void FixSettingsPath(char* settingsPath, size_t size);
 
 // The close-on-connect setting of the file (false when the file, the section or the key is
@@ -41,3 +57,8 @@ bool ReadCloseOnConnect(const char* settingsPath);
 // Writes the setting as "0" or "1", leaving the rest of the file as it was. False when the file
 // cannot be written.
 bool WriteCloseOnConnect(const char* settingsPath, bool closeOnConnect);
+
+// The blocks of the Subnets key, in the order given: blanks around each entry are dropped, an
+// entry that is no valid block (ZCIDRBlock::Parse) is ignored, and so is a repeat. Empty when the
+// key is missing.
+std::vector<ZCIDRBlock> ReadSubnets(const char* settingsPath);

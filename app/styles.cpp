@@ -88,8 +88,12 @@ void StyleControls(QWidget* parent) {
             qobject_cast<QGroupBox*>(child)) {
             SetFontColor(child, kStyleTextColor);
         } else if (auto* box = qobject_cast<QCheckBox*>(child)) {
-            // A font set on the box itself stops it following the parent's font.
-            box->setFont(box->font());
+            // A font set on the box itself stops it following the parent's font. Only the
+            // properties a font marks as its own count as set, and an inherited font marks none
+            // (setting it back would change nothing), so every property is marked first.
+            QFont own = box->font();
+            own.setResolveMask(QFont::AllPropertiesResolved);
+            box->setFont(own);
             box->setAutoFillBackground(false);
             SetFontColor(box, kStyleTextColor);
         } else if (auto* panel = qobject_cast<TPanel*>(child)) {

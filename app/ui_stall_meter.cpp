@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "app/unitfinder_dialog.h"
+#include "platform/process/memory_usage.h"
+#include "platform/threading/thread_cpu_time.h"
 
 namespace {
 
@@ -41,9 +43,16 @@ void TUiStallMeter::Tick() {
     const qint64 nowNs = sinceStart_.nsecsElapsed();
     const qint64 nowMs = nowNs / 1000000;
     ++ticks_;
+    const uint64_t cpuNs = zplat::ThreadCpuTimeNs();
     const qint64 gap = lastTickNs_ < 0 ? 0 : nowNs - lastTickNs_;
+    const uint64_t cpu = lastTickNs_ < 0 ? 0 : cpuNs - lastCpuNs_;
     lastTickNs_ = nowNs;
-    longestGapNs_ = std::max(longestGapNs_, gap);
+    lastCpuNs_ = cpuNs;
+    if (gap > longestGapNs_) {
+        longestGapNs_ = gap;
+        longestGapCpuNs_ = cpu;
+    }
+    busiestTurnCpuNs_ = std::max(busiestTurnCpuNs_, cpu);
     const int listed = window_->GetListedCount();
     if (listed != lastListed_) {
         if (firstListedMs_ < 0) {
@@ -61,15 +70,19 @@ void TUiStallMeter::Tick() {
 }
 
 QString TUiStallMeter::Report() const {
-    char line[512];
+    char line[640];
     std::snprintf(line, sizeof line,
-                  "{\"longest_stall_ms\":%.3f,\"longest_stall_listing_ms\":%.3f,"
+                  "{\"longest_stall_ms\":%.3f,\"longest_stall_cpu_ms\":%.3f,"
+                  "\"longest_stall_listing_ms\":%.3f,\"busiest_turn_cpu_ms\":%.3f,"
                   "\"products_listed\":%d,\"first_listed_ms\":%lld,\"all_listed_ms\":%lld,"
-                  "\"window_ms\":%lld,\"refreshes\":%d,\"ticks\":%lld}",
+                  "\"window_ms\":%lld,\"refreshes\":%d,\"ticks\":%lld,\"peak_rss_kib\":%llu}",
                   static_cast<double>(longestGapNs_) / 1e6,
-                  static_cast<double>(longestListingGapNs_) / 1e6, window_->GetListedCount(),
+                  static_cast<double>(longestGapCpuNs_) / 1e6,
+                  static_cast<double>(longestListingGapNs_) / 1e6,
+                  static_cast<double>(busiestTurnCpuNs_) / 1e6, window_->GetListedCount(),
                   static_cast<long long>(firstListedMs_), static_cast<long long>(lastChangeMs_),
-                  static_cast<long long>(windowMs_), window_->GetRefreshCount(), ticks_);
+                  static_cast<long long>(windowMs_), window_->GetRefreshCount(), ticks_,
+                  static_cast<unsigned long long>(zplat::PeakResidentKiB()));
     return QString::fromLatin1(line);
 }
 

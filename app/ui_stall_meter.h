@@ -5,13 +5,17 @@
 // gap is the longest the window would have left a click or a repaint waiting. After the set time
 // it prints one JSON line on stderr and closes the window:
 //
-//   {"longest_stall_ms":3.1,"longest_stall_listing_ms":3.1,"products_listed":10000,
-//    "first_listed_ms":412,"all_listed_ms":655,"window_ms":180,"refreshes":41,"ticks":4630}
+//   {"longest_stall_ms":3.1,"longest_stall_cpu_ms":2.9,"longest_stall_listing_ms":3.1,
+//    "busiest_turn_cpu_ms":2.9,"products_listed":10000,"first_listed_ms":412,
+//    "all_listed_ms":655,"window_ms":180,"refreshes":41,"ticks":4630,"peak_rss_kib":52000}
 //
 // Times are milliseconds since the program started (window_ms: when the window, and with it the
 // first search, was made). all_listed_ms is when the listed count last changed;
 // longest_stall_listing_ms is the longest gap that ended while products were being listed
-// (from the first listed product to the last change).
+// (from the first listed product to the last change). The UI thread's own processor time tells
+// work from waiting: longest_stall_cpu_ms is what it used during the longest gap (far less than
+// the gap: the thread was waiting for a processor, not working), busiest_turn_cpu_ms the most it
+// used in any one gap.
 //
 //   // ZUNITFINDER_UI_STATS=6 zUnitFinder      (measure for six seconds, then quit)
 //   std::unique_ptr<TUiStallMeter> meter = TUiStallMeter::FromEnvironment(&window, sinceStart);
@@ -63,6 +67,9 @@ private:
     qint64 lastTickNs_ = -1;
     qint64 longestGapNs_ = 0;
     qint64 longestListingGapNs_ = 0;
+    uint64_t lastCpuNs_ = 0;
+    uint64_t longestGapCpuNs_ = 0;
+    uint64_t busiestTurnCpuNs_ = 0;
     int lastListed_ = 0;
     qint64 firstListedMs_ = -1;
     qint64 lastChangeMs_ = -1;

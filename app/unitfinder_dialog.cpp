@@ -30,6 +30,9 @@
 #include "controls/graphic_button_xt.h"
 #include "foundation/device_text.h"
 #include "foundation/double_list_iterator.h"
+#include "ndd/ndd_user_agent.h"
+#include "ndd/network_device_detection.h"
+#include "net/send_pacer.h"
 #include "platform/files/module.h"
 #include "platform/files/string_resources.h"
 
@@ -88,6 +91,22 @@ constexpr int kResultNone = 0;
 // Device texts arrive in the device's code page (ZDeviceText decides which).
 QString Text(const ZString& s) {
     return QString::fromStdString(ZDeviceText::ToUtf8(s.GetString()));
+}
+
+// The agents of makeAgent, whose engine also sweeps subnets (when the agent is the real one).
+ZUserAgentFactory SweepingSubnets(ZUserAgentFactory makeAgent, std::vector<ZCIDRBlock> subnets) {
+    if (!makeAgent || subnets.empty()) {
+        return makeAgent;
+    }
+    return
+        [makeAgent = std::move(makeAgent), subnets = std::move(subnets)](
+            const char* groupAddress, uint16_t localPort, uint16_t remotePort) -> INDDUserAgent* {
+            INDDUserAgent* agent = makeAgent(groupAddress, localPort, remotePort);
+            if (auto* real = dynamic_cast<ZNDDUserAgent*>(agent); real != nullptr) {
+                real->GetEngine()->SetSubnets(subnets, ZSendPacer::kDefaultRate);
+            }
+            return agent;
+        };
 }
 
 }  // namespace
@@ -245,23 +264,14 @@ void TUnitFinderDialog::HandleCreate() {
     listFont_.font = PixelFont(QStringLiteral("Arial"), kListFontPixels);
     header_->show();
 
-    core_ = new ZUnitFinderCore(this, makeAgent_);
+    core_ = new ZUnitFinderCore(this, SweepingSubnets(makeAgent_, subnets_));
     core_->Start();
     HandleSize();
 }
 
 void TUnitFinderDialog::HandleShow() {
-    char path[kSettingsPathSize];
-    const uint32_t n = zplat::GetModuleFileNameA(nullptr, path, sizeof path);
-    int major = 0;
-    int minor = 0;
-    int release = 0;
-    int build = 0;
-    char product[64] = {};
-    if (n > 0 && n < sizeof path &&
-        GetModuleVersion(path, &major, &minor, &release, &build, product, sizeof product)) {
-        char version[128];
-        FormatVersion(major, minor, release, build, product, version, sizeof version, false);
+    char version[128];
+    if (GetProgramVersionText(version, sizeof version)) {
         setWindowTitle(windowTitle() + QLatin1Char(' ') + QString::fromUtf8(version));
     }
     header_->viewport()->update();
@@ -313,6 +323,7 @@ void TUnitFinderDialog::ApplyStyle() {
 
 void TUnitFinderDialog::ReadSettings() {
     closeOnConnect_ = ReadCloseOnConnect(settingsPath_);
+    subnets_ = ReadSubnets(settingsPath_);
 }
 
 void TUnitFinderDialog::WriteSettings() {

@@ -40,6 +40,7 @@
 
 #include <atomic>
 #include <optional>
+#include <vector>
 
 #include "app/resource_icon_provider.h"
 #include "app/settings.h"
@@ -163,6 +164,7 @@ private:
     ZUserAgentFactory makeAgent_;
     char settingsPath_[kSettingsPathSize] = {};
     bool closeOnConnect_ = false;
+    std::vector<ZCIDRBlock> subnets_;  // the Subnets setting, swept beside the broadcasts
     ZUnitFinderCore* core_ = nullptr;
     TListHeader* header_ = nullptr;
     QImage rowBitmap_;

@@ -6,8 +6,8 @@
 #include "catalogue/process_launcher.h"
 #include "foundation/string.h"
 #include "platform/process/process.h"
-#include "platform/registry/registry.h"
 #include "platform/process/shell.h"
+#include "platform/registry/registry.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -23,6 +23,10 @@ void* g_ownerWindow = nullptr;
 
 constexpr const char kToneClientKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+    "{5E0B7A41-2C9D-4F63-9A1E-7D34C8B2F015}_is1";
+// Where a 32-bit installer writes it on a 64-bit system (and in a 64-bit Wine prefix).
+constexpr const char kToneClientKey32[] =
+    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
     "{5E0B7A41-2C9D-4F63-9A1E-7D34C8B2F015}_is1";
 constexpr const char kTimekeeperKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
@@ -112,6 +116,11 @@ bool CheckInstalled(bool (&cache)[kCacheSize], int majorVersion, KeyExists keyEx
     return true;
 }
 
+bool ToneClientKeyExists() {
+    return RegKey(zplat::HKEY_LOCAL_MACHINE, kToneClientKey).IsOpen() ||
+           RegKey(zplat::HKEY_LOCAL_MACHINE, kToneClientKey32).IsOpen();
+}
+
 bool TimekeeperKeyExists() {
     return RegKey(zplat::HKEY_LOCAL_MACHINE, kTimekeeperKey).IsOpen() ||
            RegKey(zplat::HKEY_LOCAL_MACHINE, kTimekeeperKey32).IsOpen();
@@ -165,6 +174,13 @@ bool StartExecutable(const ZString& executable) {
     return launcher.Launch(0, true) == ZProcessLauncher::kSuccess;
 }
 
+bool StartToneClient(const RegKey& entry) {
+    ZString executable = entry.ReadText("Inno Setup: App Path");
+    executable += "\\";
+    executable += "ZelvaneToneCLientPrime.exe";
+    return StartExecutable(executable);
+}
+
 bool LaunchFromDefaultIcon(const ZString& keyPath) {
     RegKey key(zplat::HKEY_CLASSES_ROOT, keyPath.GetString());
     if (!key.IsOpen()) {
@@ -190,9 +206,7 @@ bool IsCuedeckEditorInstalled(int majorVersion) {
 }
 
 bool IsToneClientInstalled(int majorVersion) {
-    return CheckInstalled(g_toneClientInstalled, majorVersion, [] {
-        return RegKey(zplat::HKEY_LOCAL_MACHINE, kToneClientKey).IsOpen();
-    });
+    return CheckInstalled(g_toneClientInstalled, majorVersion, ToneClientKeyExists);
 }
 
 bool IsTimekeeperClientInstalled(int majorVersion) {
@@ -214,15 +228,14 @@ bool LaunchCuedeckEditor(int majorVersion) {
 }
 
 bool LaunchToneClient(int /*majorVersion*/) {
-    // Started without the installed check first, straight from its uninstall entry.
+    // Started without the installed check first, straight from its uninstall entry: the native
+    // view's, else the 32-bit view's.
     RegKey key(zplat::HKEY_LOCAL_MACHINE, kToneClientKey);
-    if (!key.IsOpen()) {
-        return false;
+    if (key.IsOpen()) {
+        return StartToneClient(key);
     }
-    ZString executable = key.ReadText("Inno Setup: App Path");
-    executable += "\\";
-    executable += "ZelvaneToneCLientPrime.exe";
-    return StartExecutable(executable);
+    RegKey key32(zplat::HKEY_LOCAL_MACHINE, kToneClientKey32);
+    return key32.IsOpen() && StartToneClient(key32);
 }
 
 bool LaunchTimekeeperClient(int majorVersion) {

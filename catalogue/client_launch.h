@@ -12,10 +12,12 @@
 //   Conductor        HKCR "ZelvaneConductor<v>.Application\DefaultIcon", default value
 //   Cuedeck Editor   HKCR "ZelvaneCuedeckEditor.Application\DefaultIcon" for v 0 and 1,
 //                    otherwise "ZelvaneCuedeckEditor<v>.Application\DefaultIcon", default value
-//   Tone Client      HKLM uninstall entry {5E0B7A41-...}_is1, "Inno Setup: App Path"
+//   Tone Client      HKLM uninstall entry {5E0B7A41-...}_is1, else the same under Wow6432Node,
+//                    "Inno Setup: App Path"
 //   Timekeeper       HKLM uninstall entry {B3F1C6D2-...}, else the same under Wow6432Node,
 //                    "InstallLocation"
-// A DefaultIcon value "path,index" names the executable before its first comma.
+// A DefaultIcon value "path,index" names the executable before its last comma when an icon index
+// follows that comma; a value without one is all path.
 //
 // Installed caches: one table of 32 entries per registry-found client, indexed by the major
 // version asked about. A found client is remembered until ClearClientInstalledCaches; a missing

@@ -25,8 +25,10 @@ public:
     // The bitmap resource id of the icon of kind value 0.
     static constexpr uint16_t kFirstIconResource = 30001;
 
-    virtual ~IProductIconProvider() = default;
     // Null when the bitmap cannot be loaded.
     virtual ZProductIcon LoadProductIcon(uint16_t resourceId) = 0;
     virtual void FreeProductIcon(ZProductIcon icon) = 0;
+
+    // After the operations, so their order stays as listed.
+    virtual ~IProductIconProvider() = default;
 };

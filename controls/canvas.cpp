@@ -258,39 +258,114 @@ void ZCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidt
     if (!IsActive() || right - left < 1 || bottom - top < 1) {
         return;
     }
-    SetShapePen();
-    SetShapeBrush();
-    const QRectF box(left, top, right - left - 1, bottom - top - 1);
-    if (cornerWidth <= 0 || cornerHeight <= 0) {
-        painter_.drawRect(box);
+    const int w = right - left;
+    const int h = bottom - top;
+    const QRectF box(left, top, w - 1, h - 1);
+    if (cornerWidth <= 0 || cornerHeight <= 0 || pen_.style == psClear || pen_.width > 1) {
+        SetShapePen();
+        SetShapeBrush();
+        if (cornerWidth <= 0 || cornerHeight <= 0) {
+            painter_.drawRect(box);
+        } else {
+            painter_.drawRoundedRect(box, cornerWidth / 2.0, cornerHeight / 2.0, Qt::AbsoluteSize);
+        }
         return;
     }
-    painter_.drawRoundedRect(box, cornerWidth / 2.0, cornerHeight / 2.0, Qt::AbsoluteSize);
+    // Each corner is a quarter of Ellipse's own outline of a corner-sized box, joined by straight
+    // edges, so the outline lies on the box as Ellipse's does and corners as large as the box
+    // give exactly Ellipse.
+    const int cw = std::min(cornerWidth, w);
+    const int ch = std::min(cornerHeight, h);
+    const int hw = cw / 2;
+    const int hh = ch / 2;
+    const int innerLeft = left + hw;         // first column after the left corners' quarters
+    const int innerRight = right - cw + hw;  // first column of the right corners' quarters
+    const int innerTop = top + hh;
+    const int innerBottom = bottom - ch + hh;
+    struct Corner {
+        QRect box;      // the corner ellipse's box (as Ellipse is given it)
+        QRect quarter;  // the part of it this corner draws
+    } corners[] = {
+        {QRect(left, top, cw - 1, ch - 1), QRect(left, top, hw, hh)},
+        {QRect(right - cw, top, cw - 1, ch - 1), QRect(innerRight, top, right - innerRight, hh)},
+        {QRect(left, bottom - ch, cw - 1, ch - 1),
+         QRect(left, innerBottom, hw, bottom - innerBottom)},
+        {QRect(right - cw, bottom - ch, cw - 1, ch - 1),
+         QRect(innerRight, innerBottom, right - innerRight, bottom - innerBottom)},
+    };
+    auto inCorner = [&](const Corner& c, bool pen) {
+        QRegion region = QRegion(c.quarter).translated(origin_);
+        if (clip_) {
+            region = region.intersected(*clip_);
+        }
+        painter_.setClipRegion(region.translated(-origin_));
+        if (pen) {
+            SetShapePen();
+            painter_.setBrush(Qt::NoBrush);
+        } else {
+            painter_.setPen(Qt::NoPen);
+            SetShapeBrush();
+        }
+        painter_.drawEllipse(c.box);
+    };
+    if (brush_.style != bsClear) {
+        const QColor fill = ToQColor(brush_.color);
+        for (const Corner& c : corners) {
+            inCorner(c, false);
+        }
+        ApplyClip();
+        FillPixels(innerLeft, top + 1, innerRight - innerLeft, h - 2, fill);
+        FillPixels(left + 1, innerTop, w - 2, innerBottom - innerTop, fill);
+    }
+    for (const Corner& c : corners) {
+        inCorner(c, true);
+    }
+    ApplyClip();
+    const QColor ink = ToQColor(pen_.color);
+    FillPixels(innerLeft, top, innerRight - innerLeft, 1, ink);
+    FillPixels(innerLeft, bottom - 1, innerRight - innerLeft, 1, ink);
+    FillPixels(left, innerTop, 1, innerBottom - innerTop, ink);
+    FillPixels(right - 1, innerTop, 1, innerBottom - innerTop, ink);
 }
 
 void ZCanvas::Arc(int left, int top, int right, int bottom, int x3, int y3, int x4, int y4) {
     if (!IsActive() || pen_.style == psClear || right - left < 1 || bottom - top < 1) {
         return;
     }
-    // The radials are through the points; the painter takes the ellipse's own parameter angle,
-    // so each radial is converted on the ellipse of the box.
-    const double a = (right - left) / 2.0;
-    const double b = (bottom - top) / 2.0;
-    const double cx = left + a;
-    const double cy = top + b;
-    auto angle = [&](int px, int py) {
-        return std::atan2((cy - py) / b, (px - cx) / a) * 180.0 / std::numbers::pi;
-    };
+    SetShapePen();
+    painter_.setBrush(Qt::NoBrush);
+    const QRect box(left, top, right - left - 1, bottom - top - 1);
+    // The arc is the part of Ellipse's own outline between the radials from the centre through
+    // the two points, so both trace the same pixels: the ellipse is drawn clipped to the wedge
+    // between the radials (counter-clockwise from the first), which reaches past the box.
+    const double cx = left + (right - left) / 2.0;
+    const double cy = top + (bottom - top) / 2.0;
+    auto angle = [&](int px, int py) { return std::atan2(cy - py, px - cx); };
     const double start = angle(x3, y3);
     double span = angle(x4, y4) - start;
     while (span <= 0) {
-        span += 360.0;  // equal radials draw the whole ellipse
+        span += 2 * std::numbers::pi;  // equal radials draw the whole ellipse
     }
-    SetShapePen();
-    painter_.setBrush(Qt::NoBrush);
-    painter_.drawArc(QRectF(left, top, right - left - 1, bottom - top - 1),
-                     static_cast<int>(std::lround(start * 16)),
-                     static_cast<int>(std::lround(span * 16)));
+    if (span >= 2 * std::numbers::pi - 1e-9) {
+        painter_.drawEllipse(box);
+        return;
+    }
+    const double reach = 2.0 * ((right - left) + (bottom - top)) + 4.0;
+    QPolygon wedge;
+    wedge << QPoint(static_cast<int>(std::lround(cx)), static_cast<int>(std::lround(cy)));
+    const int steps = static_cast<int>(std::ceil(span / (std::numbers::pi / 8)));
+    for (int i = 0; i <= steps; ++i) {
+        const double a = start + span * i / steps;
+        wedge << QPoint(static_cast<int>(std::lround(cx + reach * std::cos(a))),
+                        static_cast<int>(std::lround(cy - reach * std::sin(a))));
+    }
+    QRegion region = QRegion(wedge, Qt::OddEvenFill).translated(origin_);  // device pixels
+    if (clip_) {
+        region = region.intersected(*clip_);
+    }
+    painter_.setClipRegion(region.translated(-origin_));
+    painter_.drawEllipse(box);
+    ApplyClip();
 }
 
 void ZCanvas::Draw(int x, int y, const QImage& image) {
@@ -532,6 +607,8 @@ void ZCanvas::ApplyClip() {
         // The painter maps the region through the viewport origin; ours is in device pixels.
         painter_.setClipRegion(clip_->translated(-origin_));
     } else {
-        painter_.setClipping(false);
+        // NoClip drops the painter's clip; setClipping(false) would only disable it, and a later
+        // region clip would then be stored in the disabled one and ignored.
+        painter_.setClipRegion(QRegion(), Qt::NoClip);
     }
 }

@@ -18,8 +18,9 @@ class ZIDoubleList;
 template <class T>
 class IListCompare {
 public:
-    virtual ~IListCompare() = default;
-
     // True when a belongs after b. reserved is always 0; param is the value given to Sort.
     virtual bool Compare(ZIDoubleList<T>* list, T* a, T* b, int reserved, int param) = 0;
+
+    // After the operations, so their order stays as listed.
+    virtual ~IListCompare() = default;
 };

@@ -15,8 +15,9 @@
 template <class T>
 class IListFilter {
 public:
-    virtual ~IListFilter() = default;
-
     // True when the element is to be visited; never called with null.
     virtual bool Accept(T* element) = 0;
+
+    // After the operations, so their order stays as listed.
+    virtual ~IListFilter() = default;
 };

@@ -17,8 +17,9 @@
 
 class IListLock {
 public:
-    virtual ~IListLock() = default;
-
     virtual void Lock(int reason) = 0;
     virtual void Unlock(int reason) = 0;
+
+    // After the operations, so their order stays as listed.
+    virtual ~IListLock() = default;
 };

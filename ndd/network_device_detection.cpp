@@ -5,9 +5,11 @@
 #include <mutex>
 
 #include "ndd/ndd_protocol_processor.h"
+#include "ndd/subnet_sweep.h"
 #include "ndd/zg2p_codec.h"
 #include "ndd/zg2p_message.h"
 #include "net/network_adapter_manager.h"
+#include "net/route_finder.h"
 #include "net/udp_socket.h"
 #include "platform/threading/clock.h"
 
@@ -51,6 +53,7 @@ ZNetworkDeviceDetection::ZNetworkDeviceDetection(INetworkDeviceDetectionHandler*
 
 ZNetworkDeviceDetection::~ZNetworkDeviceDetection() {
     CancelAddressChange();
+    sweep_.reset();  // its thread ends before the socket goes
     // Unregistering waits for a delivery in progress, so no answer runs into a half-destroyed
     // engine; deleting the socket then ends its receive thread.
     socket_->RemoveHandler(this);
@@ -65,10 +68,9 @@ ZNetworkDeviceDetection::Counters ZNetworkDeviceDetection::GetCounters() const {
     Counters c;
     c.datagrams = socket_->GetReceivedCount();
     c.queueDropped = socket_->GetQueueDroppedCount();
-    c.queuedAtClose = socket_->GetDiscardedAtCloseCount();
+    c.queuedAtClose = socket_->GetDiscardedAtCloseCount() + abandonedAnswers_.load();
     c.queuePeak = socket_->GetQueuePeakCount();
     c.answersWaited = waitedAnswers_.load();
-    c.answersDropped = droppedAnswers_.load();
     return c;
 }
 
@@ -125,15 +127,14 @@ int ZNetworkDeviceDetection::OnAnswer(const char* serviceName, uint32_t deviceAd
         // after. Not when the holder is closing or reopening the socket: it waits for this very
         // thread to end, and the answer belongs to a socket that is going away.
         waitedAnswers_.fetch_add(1);
-        for (;;) {
+        // Polled, not waited on with a time limit: a search holds the lock for well under a
+        // millisecond, and a timed lock would hide the lock from the thread checkers.
+        while (!engine.try_lock()) {
             if (closing_.load()) {
-                droppedAnswers_.fetch_add(1);
+                abandonedAnswers_.fetch_add(1);
                 return 0;
             }
-            if (lock_.TryEnterFor(kLockWaitSliceMs)) {
-                engine = std::unique_lock<zplat::CriticalSection>(lock_, std::adopt_lock);
-                break;
-            }
+            zplat::Sleep(kLockPollMs);
         }
     }
     ZAnswerRecords::Answer answer;
@@ -274,6 +275,10 @@ bool ZNetworkDeviceDetection::SendSearch(const char* serviceType, const char* ta
         // Reported as a failure with a code of its own, not as "No Error".
         *result = kNetworkError;
     }
+    if (sweep_ != nullptr) {
+        sweep_->BeginCycle(requesterPort, config_.GetComputerName(), targetAddress, serviceType,
+                           data);
+    }
     return sent == 0;
 }
 
@@ -293,6 +298,27 @@ const char* ZNetworkDeviceDetection::GetInterfaceName(uint32_t index) {
     std::lock_guard<zplat::CriticalSection> engine(lock_);
     CheckAddressChange();
     return index < interfaceCount_ ? interfaces_[index].name.GetString() : nullptr;
+}
+
+void ZNetworkDeviceDetection::SetSubnets(std::vector<ZCIDRBlock> blocks, uint32_t rate) {
+    std::lock_guard<zplat::CriticalSection> engine(lock_);
+    // The sweep's thread never waits for the engine lock, so it may end while this holds it.
+    sweep_.reset();
+    if (blocks.empty()) {
+        return;
+    }
+    sweep_ = std::make_unique<ZSubnetSweep>(std::move(blocks), rate);
+    if (searching_.load()) {
+        PrepareSweep();
+    }
+    sweep_->StartThread([this](const char* data, int length, uint32_t address) {
+        return socket_->SendTo(data, length, FormatDottedAddress(address), remotePort_);
+    });
+}
+
+uint64_t ZNetworkDeviceDetection::GetSweptCount() {
+    std::lock_guard<zplat::CriticalSection> engine(lock_);
+    return sweep_ != nullptr ? sweep_->GetSentCount() : 0;
 }
 
 uint16_t ZNetworkDeviceDetection::GetLocalPort() {
@@ -325,7 +351,22 @@ int16_t ZNetworkDeviceDetection::OpenSocket(const char* groupAddress, uint16_t l
         return kNetworkError;
     }
     DeleteAnswers();
+    PrepareSweep();
     return 0;
+}
+
+void ZNetworkDeviceDetection::PrepareSweep() {
+    if (sweep_ == nullptr) {
+        return;
+    }
+    // The local subnets are searched by broadcast; the routes are read again with every opening,
+    // which follows every address change.
+    std::vector<ZSubnetWalk::LocalSubnet> local;
+    for (uint32_t i = 0; i < interfaceCount_; ++i) {
+        local.push_back({interfaces_[i].address.GetAddress(), interfaces_[i].address.GetMask()});
+    }
+    ZRouteFinder routes;
+    sweep_->Prepare(std::move(local), &routes);
 }
 
 void ZNetworkDeviceDetection::RefreshInterfaces(const char* groupAddress) {
@@ -370,6 +411,9 @@ void ZNetworkDeviceDetection::ClearInterfaces() {
 
 void ZNetworkDeviceDetection::CloseSocket() {
     std::lock_guard<zplat::CriticalSection> engine(lock_);
+    if (sweep_ != nullptr) {
+        sweep_->Halt();  // no sweep send is under way once it returns
+    }
     {
         ClosingScope closing(&closing_);
         socket_->Close();

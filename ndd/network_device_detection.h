@@ -14,14 +14,18 @@
 //
 // One cycle puts two datagrams per local interface on the network, in table order, each carrying
 // the address and mask of its own interface as the requester address. Without any interface one
-// request with the machine's primary address goes to the socket's group address.
+// request with the machine's primary address goes to the socket's group address. Given subnets
+// (SetSubnets), each cycle also sweeps them: a ZSubnetSweep sends the cycle's request by unicast,
+// paced, to every host address beyond the local subnets, from the same socket, on a thread of its
+// own that never takes the engine lock.
 //
 // Threads and locks: Start, Stop, SendSearch and the interface getters run on the owner's threads
 // under the engine lock; answers arrive on the socket's delivery thread, which takes the engine
 // lock too: an answer that arrives while another thread holds it (a search being sent, an
 // interface read) waits and is handled right after (GetCounters().answersWaited counts them).
 // Only while the holder closes or reopens the socket, which waits for the delivery thread to end,
-// does a waiting answer give up; it is dropped and counted (answersDropped). The handler's
+// does a waiting answer give up; it counts with the datagrams still queued at that moment
+// (queuedAtClose). No answer is dropped because a search was being sent. The handler's
 // OnDeviceAnswer runs with the engine lock held. Refusals are reported without the engine lock.
 //
 // Ownership: the engine owns its socket, codec, processor, system configuration and the answer
@@ -34,6 +38,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "foundation/string.h"
 #include "ndd/answer_records.h"
@@ -42,6 +47,7 @@
 #include "ndd/network_device_detection_handler.h"
 #include "ndd/network_device_detection_interface.h"
 #include "ndd/zg2p_codec_handler.h"
+#include "net/cidr_block.h"
 #include "net/ip_address.h"
 #include "net/system_network_config.h"
 #include "net/udp_socket_handler.h"
@@ -50,6 +56,7 @@
 #include "platform/threading/event.h"
 
 class ZNDDProtocolProcessor;
+class ZSubnetSweep;
 class ZUDPSocket;
 class ZZG2PCodec;
 
@@ -68,8 +75,8 @@ public:
     // How long the engine lets the system settle after an address change before it reads the
     // interfaces again.
     static constexpr uint32_t kAddressChangeSettleMs = 100;
-    // An answer waiting for the engine lock looks this often whether the socket is closing.
-    static constexpr uint32_t kLockWaitSliceMs = 5;
+    // An answer waiting for the engine lock tries it again this often.
+    static constexpr uint32_t kLockPollMs = 1;
 
     // One entry of the interface table: the interface address with mask and broadcast address,
     // and the system name of the adapter that carries it (empty when the inventory knows none).
@@ -128,19 +135,24 @@ public:
     // The adapter name of an entry ("" when unknown), null when index is out of range.
     const char* GetInterfaceName(uint32_t index);
 
+    // Subnets beyond the local ones to sweep every cycle, rate requests per second (an empty list
+    // sweeps nothing). Blocks without a route are left out until the socket is opened again.
+    void SetSubnets(std::vector<ZCIDRBlock> blocks, uint32_t rate);
+    // Sweep requests sent so far.
+    uint64_t GetSweptCount();
+
     bool IsSearching() const { return searching_.load(); }
-    // Answers dropped so far because the socket was closed or reopened while they waited for the
-    // engine lock.
-    uint64_t GetDroppedAnswerCount() const { return droppedAnswers_.load(); }
+    // Answers dropped because they arrived while a search was being sent: none any more (they
+    // wait for it); kept for the figures that report it.
+    uint64_t GetDroppedAnswerCount() const { return 0; }
 
     // What the answer path counted since construction.
     struct Counters {
-        uint64_t datagrams = 0;       // read from the system
-        uint64_t queueDropped = 0;    // dropped: the socket's queue was full
-        uint64_t queuedAtClose = 0;   // still queued when the socket closed or reopened
-        uint32_t queuePeak = 0;       // the most datagrams queued at one time
-        uint64_t answersWaited = 0;   // met the engine lock held and were handled after
-        uint64_t answersDropped = 0;  // gave up waiting because the socket was closing
+        uint64_t datagrams = 0;      // read from the system
+        uint64_t queueDropped = 0;   // dropped: the socket's queue was full
+        uint64_t queuedAtClose = 0;  // not yet handled when the socket closed or reopened
+        uint32_t queuePeak = 0;      // the most datagrams queued at one time
+        uint64_t answersWaited = 0;  // met the engine lock held and were handled after
     };
     Counters GetCounters() const;
     // The local port the socket is bound to (0 while closed).
@@ -155,10 +167,11 @@ private:
     void DeleteAnswers();
     void RegisterAddressChange();
     void CancelAddressChange();
+    void PrepareSweep();
 
     zplat::CriticalSection lock_;  // the engine lock
     std::atomic<bool> searching_{false};
-    std::atomic<uint64_t> droppedAnswers_{0};
+    std::atomic<uint64_t> abandonedAnswers_{0};  // gave up waiting: the socket was closing
     std::atomic<uint64_t> waitedAnswers_{0};
     // Raised while the socket is being closed or reopened (under the engine lock).
     std::atomic<bool> closing_{false};
@@ -174,5 +187,6 @@ private:
     zplat::Event changeEvent_{/*manualReset=*/true, /*initialState=*/false};
     zplat::Overlapped changeOverlapped_;
     bool changeRegistered_ = false;
-    ZAnswerRecords answers_;  // under the engine lock
+    ZAnswerRecords answers_;               // under the engine lock
+    std::unique_ptr<ZSubnetSweep> sweep_;  // null without subnets
 };

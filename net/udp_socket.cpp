@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "foundation/double_list_iterator.h"
-#include "platform/threading/event.h"
 #include "platform/network/host.h"
 #include "platform/network/inet.h"
 #include "platform/network/socket.h"
+#include "platform/threading/event.h"
 
 namespace {
 
@@ -53,6 +53,9 @@ ZUDPSocket::~ZUDPSocket() {
 }
 
 void ZUDPSocket::StopReceiveThread(bool onlyWhenRunning) {
+    // The delivery thread first, after the datagram in hand: what is still queued then is not
+    // worked through while the owner waits to close.
+    StopDeliveryThread();
     if (!onlyWhenRunning || !IsStopRequested()) {
         // The flag first, then the event: the loop checks the flag after every wait.
         Stop(false);
@@ -61,15 +64,14 @@ void ZUDPSocket::StopReceiveThread(bool onlyWhenRunning) {
         }
         Wait(zplat::INFINITE);  // returns at once on the receive thread itself
     }
-    // The receive loop may have ended by itself; the delivery thread is stopped in any case.
-    StopDeliveryThread();
+    // Read but not delivered, the receive loop's last batch included.
+    discarded_.fetch_add(queue_.Clear());
 }
 
 void ZUDPSocket::StopDeliveryThread() {
     delivery_.Stop(false);
     queue_.Stop();
     delivery_.Wait(zplat::INFINITE);  // returns at once on the delivery thread itself
-    discarded_.fetch_add(queue_.Clear());
 }
 
 int ZUDPSocket::Run() {

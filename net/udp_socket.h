@@ -127,8 +127,9 @@ private:
     int Teardown();
     // The registered handlers in order, copied under the list's lock (held by the caller).
     const std::vector<IUDPSocketHandler*>& CurrentHandlers();
-    // Stop flag, stop event, wait for the end (not when called on the receive thread); then the
-    // delivery thread the same way, and what it left in the queue is discarded and counted.
+    // The delivery thread (stop flag, queue stopped, wait for its end), then the receive thread
+    // (stop flag, stop event, wait; neither waits for itself); what is left in the queue is
+    // discarded and counted.
     void StopReceiveThread(bool onlyWhenRunning);
     void StopDeliveryThread();
 

@@ -100,6 +100,7 @@ void ZConnectCommand::Configure(CLI::App* command) {
     command->add_option("--search-port", searchPort_, "UDP port the devices listen on")
         ->capture_default_str()
         ->check(ZOptionCheck::Port());
+    subnets_.Configure(command);
     command->add_flag("--dry-run", dryRun_, "Say what would be started, and start nothing");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");
@@ -117,6 +118,9 @@ int ZConnectCommand::Run() {
         std::fprintf(stderr, "zunit connect: --time and --interval must be positive\n");
         return kExitUsage;
     }
+    if (!subnets_.Check("connect")) {
+        return kExitUsage;
+    }
     if (!ZNetworkNamespace::MayUseNetwork("connect", allowHostNetwork_)) {
         return kExitNetwork;
     }
@@ -125,6 +129,7 @@ int ZConnectCommand::Run() {
     options.searchPort = searchPort_;
     options.intervalMs = intervalMs_;
     options.service = service_;
+    subnets_.Apply(&options);
     ZProductSearch search(options);
     std::string error;
     if (!search.Start(&error)) {

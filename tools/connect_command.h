@@ -24,6 +24,7 @@
 #include <string>
 
 #include "tools/cli_command.h"
+#include "tools/subnet_flags.h"
 
 class ZConnectCommand : public ICliCommand {
 public:
@@ -43,4 +44,5 @@ private:
     uint16_t searchPort_ = 4258;
     bool dryRun_ = false;
     bool allowHostNetwork_ = false;
+    ZSubnetFlags subnets_;
 };

@@ -56,6 +56,9 @@ ZDeviceSimulator::ZDeviceSimulator(std::vector<ZSimulatedDevice> devices, Option
       builder_(std::make_unique<ZNDDProtocolProcessor>()),
       random_(options_.seed != 0 ? options_.seed : std::random_device{}()) {
     reader_->SetHandler(this);
+    for (const ZSimulatedDevice& d : devices_) {
+        addresses_.insert(d.address);
+    }
     if (options_.flood != ZAnswerFlood::kNone && !devices_.empty()) {
         flood_ = std::make_unique<ZAnswerFlood>(options_.flood, devices_.front(),
                                                 options_.floodRate, options_.floodBytes);
@@ -290,6 +293,18 @@ int ZDeviceSimulator::OnSearchRequest(uint32_t requesterAddress, uint32_t reques
     }
     ++stats_.requests;
     const Arrival& arrival = *arrival_;
+    if (stats_.requests == 1) {
+        firstRequestMs_ = arrival.nowMs;
+    }
+    const uint64_t second =
+        arrival.nowMs >= firstRequestMs_ ? (arrival.nowMs - firstRequestMs_) / 1000 : 0;
+    if (second < kCountedSeconds) {
+        if (stats_.requestsPerSecond.size() <= second) {
+            stats_.requestsPerSecond.resize(second + 1, 0);
+        }
+        ++stats_.requestsPerSecond[second];
+    }
+    const bool toOneDevice = addresses_.count(arrival.destination) != 0;
     if (flood_ && !flood_->IsAimed() && requesterPort != 0) {
         floodTo_.address = arrival.from;
         floodTo_.port = zplat::HostToNet16(requesterPort);
@@ -302,6 +317,9 @@ int ZDeviceSimulator::OnSearchRequest(uint32_t requesterAddress, uint32_t reques
     int answers = 0;
     for (size_t i = 0; i < devices_.size(); ++i) {
         const ZSimulatedDevice& d = devices_[i];
+        if (toOneDevice && d.address != arrival.destination) {
+            continue;
+        }
         if (!ZNetworkDeviceDetection::MatchServiceNamePattern(serviceType, d.serviceName.c_str())) {
             continue;
         }

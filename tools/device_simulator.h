@@ -9,7 +9,9 @@
 // that requester's later searches, and the answers due at one moment leave in batches
 // (zplat::SendDatagramBatch), so that thousands of devices answer as fast as the network takes
 // them; Stats tells how fast that was. For trials of a receiver's bounds the simulator can also
-// flood the first requester it hears with answers (Options::flood*, see ZAnswerFlood).
+// flood the first requester it hears with answers (Options::flood*, see ZAnswerFlood). As on a real
+// network, a request sent to the address that a device reports reaches that device alone;
+// broadcasts, and requests to any other address of the host, reach every device.
 //
 //   ZDeviceSimulator::Options options;
 //   options.jitterMs = 50;
@@ -30,6 +32,7 @@
 #include <queue>
 #include <random>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "ndd/ndd_protocol_handler.h"
@@ -75,7 +78,10 @@ public:
         uint64_t sendNs = 0;          // time spent in the send calls
         uint64_t longestBurstNs = 0;  // the longest run of sending without reading in between
         uint64_t latestMs = 0;        // the most an answer left after the time it was due
+        // Search requests received in each second since the first one (at most kCountedSeconds).
+        std::vector<uint64_t> requestsPerSecond;
     };
+    static constexpr size_t kCountedSeconds = 3600;
 
     // One datagram waiting to be sent.
     struct Outgoing {
@@ -155,7 +161,9 @@ private:
     uint64_t AnswerDelay();
 
     std::vector<ZSimulatedDevice> devices_;
+    std::unordered_set<uint32_t> addresses_;  // the devices' addresses
     Options options_;
+    uint64_t firstRequestMs_ = 0;
     std::unique_ptr<ZZG2PCodec> codec_;
     std::unique_ptr<ZNDDProtocolProcessor> reader_;   // reads requests
     std::unique_ptr<ZNDDProtocolProcessor> builder_;  // builds answers and refusals

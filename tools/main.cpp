@@ -1,8 +1,12 @@
 // zunit: the command-line companion of the finder. Each subcommand is a class of its own; add
 // one here to offer it.
 
+#include <cstdio>
 #include <memory>
+#include <string>
 
+#include "app/module_version_info.h"
+#include "platform/registry/registry.h"
 #include "tools/command_line.h"
 #include "tools/connect_command.h"
 #include "tools/interfaces_command.h"
@@ -19,5 +23,15 @@ int main(int argc, char** argv) {
     cli.Add(std::make_unique<ZLocateCommand>());
     cli.Add(std::make_unique<ZInterfacesCommand>());
     cli.Add(std::make_unique<ZSimulateCommand>());
-    return cli.Run(argc, argv);
+    // The version of this program's own file, as the finder's caption shows the finder's.
+    char version[128];
+    cli.SetVersion(std::string("zunit ") + (GetProgramVersionText(version, sizeof version)
+                                                ? version
+                                                : "(version unknown)"));
+    const int code = cli.Run(argc, argv);
+    // A Wine registry file that could not be read: clients there were reported as not installed.
+    for (const std::string& problem : zplat::RegistryProblems()) {
+        std::fprintf(stderr, "zunit: warning: %s\n", problem.c_str());
+    }
+    return code;
 }

@@ -44,6 +44,9 @@ ZProductSearch::~ZProductSearch() {
 
 bool ZProductSearch::Start(std::string* error) {
     startMs_ = ZProductTracker::SteadyNowMs();
+    if (ZNetworkDeviceDetection* engine = EngineOf(agent_); engine != nullptr) {
+        engine->SetSubnets(options_.subnets, options_.sweepRate);
+    }
     if (!core_->Start()) {
         const int16_t code = agent_->GetStartResult();
         *error = std::string("the network could not start: ") + agent_->GetErrorText(code) + " (" +
@@ -92,6 +95,11 @@ std::string ZProductSearch::GetSearchErrorText() const {
 uint64_t ZProductSearch::GetDroppedAnswerCount() const {
     ZNetworkDeviceDetection* engine = EngineOf(agent_);
     return engine != nullptr ? engine->GetDroppedAnswerCount() : 0;
+}
+
+uint64_t ZProductSearch::GetSweptCount() const {
+    ZNetworkDeviceDetection* engine = EngineOf(agent_);
+    return engine != nullptr ? engine->GetSweptCount() : 0;
 }
 
 ZNetworkDeviceDetection::Counters ZProductSearch::GetAnswerPathCounters() const {

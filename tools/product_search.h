@@ -30,6 +30,8 @@
 #include "catalogue/unitfinder_core.h"
 #include "catalogue/unitfinder_core_handler.h"
 #include "ndd/network_device_detection.h"
+#include "net/cidr_block.h"
+#include "net/send_pacer.h"
 #include "platform/threading/event.h"
 #include "tools/product_table.h"
 #include "tools/product_tracker.h"
@@ -44,6 +46,8 @@ public:
         std::optional<std::string> service;  // unset: the finder's "zelvane.*"
         std::optional<std::string> data;     // unset: the finder's identity document
         uint32_t countTarget = 0;            // note when this many products are listed
+        std::vector<ZCIDRBlock> subnets;     // also swept each cycle (ZSubnetSweep)
+        uint32_t sweepRate = ZSendPacer::kDefaultRate;
         uint32_t maxProducts = ZUnitFinderCore::kDefaultMaxProducts;  // the core's cap
     };
 
@@ -74,9 +78,10 @@ public:
     uint64_t GetCycleCount() const;
     // The text of a search that could not be sent ("" when all were).
     std::string GetSearchErrorText() const;
-    // Answers dropped because they waited for a search while the socket was closing (0 unless
-    // the socket was closed or reopened while answers were arriving).
+    // Answers dropped because they arrived while a search was being sent (none: they wait).
     uint64_t GetDroppedAnswerCount() const;
+    // Requests sent to the --subnet blocks so far.
+    uint64_t GetSweptCount() const;
     // The answer path's counters (zeros when the agent has no detection engine).
     ZNetworkDeviceDetection::Counters GetAnswerPathCounters() const;
     // When the product count first reached countTarget: milliseconds since Start and the search

@@ -63,6 +63,7 @@ void ZScanCommand::Configure(CLI::App* command) {
         ->capture_default_str()
         ->check(ZOptionCheck::Milliseconds(/*zeroAllowed=*/false));
     search_.Configure(command);
+    subnets_.Configure(command);
     command
         ->add_option("--expect", expectPath_,
                      "Compare with the expected inventory in FILE (format below)")
@@ -83,6 +84,9 @@ int ZScanCommand::Run() {
         std::fprintf(stderr, "zunit scan: --time and --interval must be positive\n");
         return kExitUsage;
     }
+    if (!subnets_.Check("scan")) {
+        return kExitUsage;
+    }
     ZExpectedInventory expected;
     if (!expectPath_.empty()) {
         std::string error;
@@ -101,6 +105,7 @@ int ZScanCommand::Run() {
                                               std::chrono::duration<double>(seconds_));
     ZProductSearch::Options options;
     search_.Apply(&options);
+    subnets_.Apply(&options);
     options.intervalMs = intervalMs_;
     options.countTarget = until_ > 0 ? until_ : countTarget_;
     ZProductSearch search(options);
@@ -177,6 +182,7 @@ int ZScanCommand::Run() {
                                         {"answers", search.GetTracker().GetAnswerCount()},
                                         {"refusals", search.GetTracker().GetRefusalCount()},
                                         {"dropped_while_sending", search.GetDroppedAnswerCount()},
+                                        {"swept", search.GetSweptCount()},
                                         {"queue_dropped", path.queueDropped},
                                         {"queued_at_end", path.queuedAtClose},
                                         {"answers_waited", path.answersWaited},

@@ -27,6 +27,7 @@
 
 #include "tools/cli_command.h"
 #include "tools/search_flags.h"
+#include "tools/subnet_flags.h"
 
 class ZScanCommand : public ICliCommand {
 public:
@@ -45,6 +46,7 @@ private:
     bool ndjson_ = false;
     bool csv_ = false;
     ZSearchFlags search_;
+    ZSubnetFlags subnets_;
     uint32_t until_ = 0;
     uint32_t countTarget_ = 0;
     std::string expectPath_;

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -67,9 +68,9 @@ void ZSimulateCommand::Configure(CLI::App* command) {
         ->check(CLI::IsMember({"same", "forged"}));
     command->add_option("--flood-rate", floodRate_, "Flood datagrams per second (0: at once)");
     command->add_option("--flood-bytes", floodBytes_, "Pad flood answers to about N bytes")
-        ->check(CLI::Range(0u, ZAnswerFlood::kMaxBytes));
+        ->check(ZOptionCheck::WholeNumber(0, ZAnswerFlood::kMaxBytes));
     command->add_option("--flood-seconds", floodSeconds_, "Flood for S seconds (0: until stopped)")
-        ->check(CLI::NonNegativeNumber);
+        ->check(ZOptionCheck::Seconds(/*zeroAllowed=*/true));
     command->add_flag("--stats", stats_, "Print a JSON summary on stdout at the end");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");
@@ -148,6 +149,10 @@ int ZSimulateCommand::Run() {
             codes[std::to_string(code)] = n;
         }
         const double sendMs = static_cast<double>(s.sendNs) / 1e6;
+        uint64_t peak = 0;
+        for (uint64_t n : s.requestsPerSecond) {
+            peak = std::max(peak, n);
+        }
         const nlohmann::json summary = {
             {"devices", simulator.GetDeviceCount()},
             {"datagrams", s.datagrams},
@@ -161,7 +166,9 @@ int ZSimulateCommand::Run() {
             {"send_ms", sendMs},
             {"send_rate_per_s", sendMs > 0 ? static_cast<double>(s.sent) * 1000.0 / sendMs : 0.0},
             {"longest_burst_ms", static_cast<double>(s.longestBurstNs) / 1e6},
-            {"latest_ms", s.latestMs}};
+            {"latest_ms", s.latestMs},
+            {"requests_per_second", s.requestsPerSecond},
+            {"peak_requests_per_second", peak}};
         std::printf("%s\n", summary.dump().c_str());
     }
     return kExitSuccess;

@@ -59,6 +59,7 @@ void ZWatchCommand::Configure(CLI::App* command) {
         ->capture_default_str()
         ->check(ZOptionCheck::Milliseconds(/*zeroAllowed=*/false));
     search_.Configure(command);
+    subnets_.Configure(command);
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
                       "Run even in the machine's own network namespace");
 }
@@ -68,11 +69,15 @@ int ZWatchCommand::Run() {
         std::fprintf(stderr, "zunit watch: --time must not be negative, --interval positive\n");
         return kExitUsage;
     }
+    if (!subnets_.Check("watch")) {
+        return kExitUsage;
+    }
     if (!ZNetworkNamespace::MayUseNetwork("watch", allowHostNetwork_)) {
         return kExitNetwork;
     }
     ZProductSearch::Options options;
     search_.Apply(&options);
+    subnets_.Apply(&options);
     options.intervalMs = intervalMs_;
     ZProductSearch search(options);
     std::string error;

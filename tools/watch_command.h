@@ -23,6 +23,7 @@
 
 #include "tools/cli_command.h"
 #include "tools/search_flags.h"
+#include "tools/subnet_flags.h"
 
 class ZWatchCommand : public ICliCommand {
 public:
@@ -37,5 +38,6 @@ private:
     bool json_ = false;
     bool events_ = false;
     ZSearchFlags search_;
+    ZSubnetFlags subnets_;
     bool allowHostNetwork_ = false;
 };

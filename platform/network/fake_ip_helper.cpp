@@ -1,5 +1,7 @@
 #include "platform/network/fake_ip_helper.h"
 
+#include <algorithm>
+
 #include "platform/network/inet.h"
 
 namespace zplat {
@@ -70,6 +72,27 @@ uint32_t FakeIpHelper::DeleteIPAddress(uint32_t context) {
         }
     }
     return ERROR_NOT_FOUND;
+}
+
+}  // namespace zplat
+
+namespace zplat {
+
+uint32_t FakeIpHelper::GetBestRoute(uint32_t destination, BestRoute* route) {
+    const Route* best = nullptr;
+    for (const Route& r : routes) {
+        const uint32_t mask =
+            r.prefixLength == 0 ? 0 : 0xFFFFFFFFu << (32 - std::min<int>(r.prefixLength, 32));
+        if ((NetToHost32(destination) & mask) == (NetToHost32(r.destination) & mask) &&
+            (best == nullptr || r.prefixLength > best->prefixLength)) {
+            best = &r;
+        }
+    }
+    if (best == nullptr) {
+        return ERROR_NETWORK_UNREACHABLE;
+    }
+    *route = best->route;
+    return NO_ERROR;
 }
 
 }  // namespace zplat

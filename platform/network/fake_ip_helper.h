@@ -7,7 +7,8 @@
 //   zplat::ScopedIpHelper use(fake);
 //
 // AddIPAddress appends the address to the adapter's list (so a later GetAdaptersInfo sees it) and
-// DeleteIPAddress takes it out again; both are counted. Not thread-safe: tests fill it first.
+// DeleteIPAddress takes it out again; both are counted. GetBestRoute answers from routes. Not
+// thread-safe: tests fill it first.
 
 #include <map>
 #include <string>
@@ -25,6 +26,14 @@ public:
     uint32_t adaptersResult = NO_ERROR;                // a failure code makes the list call fail
     uint32_t addResult = NO_ERROR;                     // a failure code makes AddIPAddress fail
 
+    // Routes by destination block, the longest matching prefix wins; none: unreachable.
+    struct Route {
+        uint32_t destination = 0;  // network order
+        uint8_t prefixLength = 0;
+        BestRoute route;
+    };
+    std::vector<Route> routes;
+
     int adapterCalls = 0;
     int perAdapterCalls = 0;
     int addCalls = 0;
@@ -36,6 +45,7 @@ public:
     uint32_t AddIPAddress(uint32_t address, uint32_t mask, uint32_t ifIndex, uint32_t* context,
                           uint32_t* instance) override;
     uint32_t DeleteIPAddress(uint32_t context) override;
+    uint32_t GetBestRoute(uint32_t destination, BestRoute* route) override;
 
 private:
     uint32_t next_context_ = 0x1000;

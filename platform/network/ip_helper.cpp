@@ -139,4 +139,11 @@ uint32_t DeleteIPAddress(uint32_t context) {
     return CurrentIpHelper()->DeleteIPAddress(context);
 }
 
+uint32_t GetBestRoute(uint32_t destination, BestRoute* route) {
+    if (route == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return CurrentIpHelper()->GetBestRoute(destination, route);
+}
+
 }  // namespace zplat

@@ -1,10 +1,10 @@
 #pragma once
 // The IP Helper services the adapter inventory is written against: the adapter list (records
-// shaped like IP_ADAPTER_INFO), per-adapter DNS servers, interface entries, and adding or removing
-// an address. The calls go to the process's current backend: the POSIX one (netlink,
-// /proc/net/route, resolver files) unless a test installs another, such as FakeIpHelper. Within a
-// NetSnapshotScope (platform/network/net_snapshot_scope.h) the calls on that thread answer as they first
-// did in the scope, so many adapters cost one reading of the system.
+// shaped like IP_ADAPTER_INFO), per-adapter DNS servers, interface entries, adding or removing
+// an address, and the route to a destination. The calls go to the process's current backend: the
+// POSIX one (netlink, /proc/net/route, resolver files) unless a test installs another, such as
+// FakeIpHelper. Within a NetSnapshotScope (platform/network/net_snapshot_scope.h) the calls on that
+// thread answer as they first did in the scope, so many adapters cost one reading of the system.
 //
 //   std::vector<zplat::AdapterInfo> adapters;
 //   if (zplat::GetAdaptersInfo(&adapters) == zplat::NO_ERROR) {
@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/network/best_route.h"
 #include "platform/win_error.h"
 
 namespace zplat {
@@ -108,6 +109,8 @@ public:
     virtual uint32_t AddIPAddress(uint32_t address, uint32_t mask, uint32_t ifIndex,
                                   uint32_t* context, uint32_t* instance) = 0;
     virtual uint32_t DeleteIPAddress(uint32_t context) = 0;
+    // The route the system would take to destination (platform/network/best_route.h for the codes).
+    virtual uint32_t GetBestRoute(uint32_t destination, BestRoute* route) = 0;
 };
 
 // The calls the program makes; each forwards to the current backend.

@@ -45,6 +45,10 @@ public:
     }
     uint32_t DeleteIPAddress(uint32_t) override { return ERROR_NOT_SUPPORTED; }
 
+    uint32_t GetBestRoute(uint32_t destination, BestRoute* route) override {
+        return ReadSystemRoute(destination, route);
+    }
+
 private:
     // Null when the system could not be read (a failed reading is not kept).
     std::shared_ptr<const NetworkSnapshot> Snapshot() {

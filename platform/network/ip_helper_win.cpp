@@ -1,10 +1,12 @@
 // The system's IP Helper behind the adapter records: GetAdaptersInfo, GetPerAdapterInfo,
-// GetIfEntry, AddIPAddress and DeleteIPAddress, their results copied into the plain records.
+// GetIfEntry, AddIPAddress and DeleteIPAddress, their results copied into the plain records, and
+// the route to a destination (best_route_win.cpp).
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "platform/network/best_route.h"
 #include "platform/network/ip_helper.h"
 
 // Last: the system headers define macros over some of the names above.
@@ -145,6 +147,10 @@ public:
     }
 
     uint32_t DeleteIPAddress(uint32_t context) override { return ::DeleteIPAddress(context); }
+
+    uint32_t GetBestRoute(uint32_t destination, BestRoute* route) override {
+        return ReadSystemRoute(destination, route);
+    }
 };
 
 }  // namespace

@@ -190,7 +190,9 @@ std::vector<AdapterInfo> AdaptersFromSnapshot(const NetworkSnapshot& snapshot) {
         }
 
         for (const auto& route : snapshot.routes) {
-            if (route.interfaceName == link.name && route.destination == 0 && route.mask == 0 &&
+            const bool onLink = route.interfaceIndex != 0 ? route.interfaceIndex == link.index
+                                                          : route.interfaceName == link.name;
+            if (onLink && route.destination == 0 && route.mask == 0 &&
                 (route.flags & kRouteGateway) && route.gateway != 0) {
                 info.gatewayList.push_back({InetNtoa(route.gateway), "255.255.255.255", 0});
             }

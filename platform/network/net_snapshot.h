@@ -10,6 +10,7 @@
 //
 // Ownership: plain values throughout; nothing here keeps state.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -62,9 +63,11 @@ struct AddressRecord {
     uint32_t createdCs = 0;                      // hundredths of a second since boot
 };
 
-// One line of the IPv4 routing table; addresses in network order.
+// One route of the IPv4 main routing table, one record per next hop (a multipath route gives a
+// record for each); addresses in network order.
 struct RouteRecord {
     std::string interfaceName;
+    uint32_t interfaceIndex = 0;  // 0 when only the name is known
     uint32_t destination = 0;
     uint32_t gateway = 0;
     uint32_t mask = 0;
@@ -108,7 +111,15 @@ bool IfRowFromSnapshot(const NetworkSnapshot& snapshot, uint32_t ifIndex, IfRow*
 // Every address of a link that is up and not a loopback, in snapshot order.
 std::vector<uint32_t> AddressListFromSnapshot(const NetworkSnapshot& snapshot);
 
-// Parsers of the text files the reader takes in. Malformed lines are skipped.
+// The routes of a route dump as the kernel sends it (rtnetlink RTM_NEWROUTE messages, several in
+// one buffer): the IPv4 unicast routes of the main table, a record per next hop, with the
+// interface index and without names. Every length is checked against the buffer; a message or
+// attribute that does not fit ends the walk over what contains it.
+std::vector<RouteRecord> ParseRouteMessages(const void* bytes, size_t size);
+
+// Parsers of the text files the reader takes in. Malformed lines are skipped. The routing table
+// file shows only the first next hop of a multipath route; the reader takes it only when the
+// route dump cannot be had.
 std::vector<RouteRecord> ParseProcNetRoute(std::string_view text);
 std::vector<std::string> ParseResolvConf(std::string_view text);  // IPv4 name servers
 // "KEY=value" files of the network daemon: the DNS= servers of a link file (IPv4 only), and the

@@ -43,13 +43,22 @@ bool NetlinkDump(int fd, uint16_t type, uint32_t seq,
                  const std::function<void(const nlmsghdr*)>& visit) {
     struct {
         nlmsghdr header;
-        ifinfomsg body;  // the larger of the two request bodies used here
+        union {
+            ifinfomsg link;
+            rtmsg route;
+        } body;
     } request{};
-    request.header.nlmsg_len = NLMSG_LENGTH(sizeof(ifinfomsg));
     request.header.nlmsg_type = type;
     request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
     request.header.nlmsg_seq = seq;
-    request.body.ifi_family = (type == RTM_GETADDR) ? AF_INET : AF_UNSPEC;
+    if (type == RTM_GETROUTE) {
+        request.header.nlmsg_len = NLMSG_LENGTH(sizeof(rtmsg));
+        request.body.route.rtm_family = AF_INET;
+    } else {
+        // Links and addresses: the link body, whose first byte is the family in both.
+        request.header.nlmsg_len = NLMSG_LENGTH(sizeof(ifinfomsg));
+        request.body.link.ifi_family = (type == RTM_GETADDR) ? AF_INET : AF_UNSPEC;
+    }
 
     sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
@@ -186,6 +195,90 @@ void TakeAddress(const nlmsghdr* h, std::vector<AddressRecord>* addresses) {
     addresses->push_back(record);
 }
 
+uint32_t Read32(const char* data) {
+    uint32_t value;
+    std::memcpy(&value, data, sizeof value);
+    return value;
+}
+
+void TakeRoute(const nlmsghdr* h, std::vector<RouteRecord>* routes) {
+    if (h->nlmsg_type != RTM_NEWROUTE || h->nlmsg_len < NLMSG_LENGTH(sizeof(rtmsg))) {
+        return;
+    }
+    rtmsg rt;
+    std::memcpy(&rt, NLMSG_DATA(h), sizeof rt);
+    // Cached clones are not routes of the table; local and broadcast entries live elsewhere.
+    if (rt.rtm_family != AF_INET || rt.rtm_type != RTN_UNICAST || (rt.rtm_flags & RTM_F_CLONED) ||
+        rt.rtm_dst_len > 32) {
+        return;
+    }
+    uint32_t table = rt.rtm_table;
+    RouteRecord base;
+    base.mask = MaskOfPrefix(rt.rtm_dst_len);
+    base.flags = kRouteUp;
+    uint32_t oif = 0, gateway = 0;
+    const char* multipath = nullptr;
+    size_t multipathSize = 0;
+    const char* attributes = static_cast<const char*>(NLMSG_DATA(h)) + NLMSG_ALIGN(sizeof(rtmsg));
+    ForEachRtAttribute(attributes, h->nlmsg_len - NLMSG_LENGTH(sizeof(rtmsg)),
+                       [&](unsigned short type, const char* data, size_t size) {
+                           if (type == RTA_MULTIPATH) {
+                               multipath = data;
+                               multipathSize = size;
+                               return;
+                           }
+                           if (size < 4) {
+                               return;
+                           }
+                           switch (type) {
+                               case RTA_TABLE:  // table ids above 255 are only here
+                                   table = Read32(data);
+                                   break;
+                               case RTA_DST:
+                                   base.destination = Read32(data);
+                                   break;
+                               case RTA_OIF:
+                                   oif = Read32(data);
+                                   break;
+                               case RTA_GATEWAY:
+                                   gateway = Read32(data);
+                                   break;
+                               case RTA_PRIORITY:
+                                   base.metric = Read32(data);
+                                   break;
+                               default:
+                                   break;
+                           }
+                       });
+    if (table != RT_TABLE_MAIN) {
+        return;
+    }
+    auto add = [&](uint32_t index, uint32_t via) {
+        RouteRecord r = base;
+        r.interfaceIndex = index;
+        if (via != 0) {
+            r.gateway = via;
+            r.flags |= kRouteGateway;
+        }
+        routes->push_back(std::move(r));
+    };
+    if (multipath == nullptr) {
+        add(oif, gateway);
+        return;
+    }
+    ForEachNextHop(multipath, multipathSize,
+                   [&](const rtnexthop& hop, const char* hopAttributes, size_t hopSize) {
+                       uint32_t via = 0;
+                       ForEachRtAttribute(hopAttributes, hopSize,
+                                          [&](unsigned short type, const char* data, size_t size) {
+                                              if (type == RTA_GATEWAY && size >= 4) {
+                                                  via = Read32(data);
+                                              }
+                                          });
+                       add(static_cast<uint32_t>(hop.rtnh_ifindex), via);
+                   });
+}
+
 void ReadLinkExtras(LinkRecord* link) {
     const std::string base = "/sys/class/net/" + link->name;
     link->wireless = PathExists(base + "/wireless") || PathExists(base + "/phy80211");
@@ -208,6 +301,15 @@ std::vector<std::string> ReadResolvers() {
 
 }  // namespace
 
+std::vector<RouteRecord> ParseRouteMessages(const void* bytes, size_t size) {
+    std::vector<RouteRecord> routes;
+    ForEachNetlinkMessage(static_cast<const char*>(bytes), size, [&](const nlmsghdr* h) {
+        TakeRoute(h, &routes);
+        return true;
+    });
+    return routes;
+}
+
 bool ReadNetworkSnapshot(NetworkSnapshot* snapshot) {
     *snapshot = NetworkSnapshot{};
     int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
@@ -218,6 +320,10 @@ bool ReadNetworkSnapshot(NetworkSnapshot* snapshot) {
                           [&](const nlmsghdr* h) { TakeLink(h, &snapshot->links); }) &&
               NetlinkDump(fd, RTM_GETADDR, 2,
                           [&](const nlmsghdr* h) { TakeAddress(h, &snapshot->addresses); });
+    // Every next hop of a multipath route is only in the route dump; the routing table file shows
+    // the first one alone.
+    bool routed = ok && NetlinkDump(fd, RTM_GETROUTE, 3,
+                                    [&](const nlmsghdr* h) { TakeRoute(h, &snapshot->routes); });
     ::close(fd);
     if (!ok) {
         *snapshot = NetworkSnapshot{};
@@ -235,8 +341,20 @@ bool ReadNetworkSnapshot(NetworkSnapshot* snapshot) {
             snapshot->leases[link.index] = ParseLeaseFile(ReadTextFile(leaseFile));
         }
     }
-    // thread-self: the routing table of the calling thread's namespace, not the main thread's.
-    snapshot->routes = ParseProcNetRoute(ReadTextFile("/proc/thread-self/net/route"));
+    if (!routed) {
+        // thread-self: the routing table of the calling thread's namespace, not the main thread's.
+        snapshot->routes = ParseProcNetRoute(ReadTextFile("/proc/thread-self/net/route"));
+    }
+    for (auto& route : snapshot->routes) {
+        for (const auto& link : snapshot->links) {
+            if (route.interfaceIndex != 0 ? route.interfaceIndex == link.index
+                                          : route.interfaceName == link.name) {
+                route.interfaceIndex = link.index;
+                route.interfaceName = link.name;
+                break;
+            }
+        }
+    }
     snapshot->resolvers = ReadResolvers();
     snapshot->now = static_cast<int64_t>(std::time(nullptr));
     struct sysinfo si;

@@ -6,11 +6,14 @@
 //   ForEachNetlinkMessage(buffer, received, [&](const nlmsghdr* h) { ... });
 //   ForEachRtAttribute(IFLA_RTA(info), payload, [&](unsigned short type, const char* data,
 //                                                    size_t size) { ... });
+//   ForEachNextHop(data, size, [&](const rtnexthop& hop, const char* attributes,
+//                                  size_t attributesSize) { ... });   // an RTA_MULTIPATH value
 
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 
 #include <cstddef>
+#include <cstring>
 
 namespace zplat {
 
@@ -46,6 +49,27 @@ void ForEachRtAttribute(const void* start, size_t size, Visit visit) {
         }
         visit(a->rta_type, bytes + offset + RTA_LENGTH(0), a->rta_len - RTA_LENGTH(0));
         size_t step = RTA_ALIGN(a->rta_len);
+        if (step > size - offset) {
+            return;
+        }
+        offset += step;
+    }
+}
+
+// The next hops of an RTA_MULTIPATH value: each rtnexthop (copied out, the value need not be
+// aligned for it) and the attributes that follow it inside its own length.
+template <class Visit>
+void ForEachNextHop(const void* start, size_t size, Visit visit) {
+    const char* bytes = static_cast<const char*>(start);
+    size_t offset = 0;
+    while (size - offset >= sizeof(rtnexthop)) {
+        rtnexthop hop;
+        std::memcpy(&hop, bytes + offset, sizeof hop);
+        if (hop.rtnh_len < RTNH_LENGTH(0) || hop.rtnh_len > size - offset) {
+            return;
+        }
+        visit(hop, bytes + offset + RTNH_LENGTH(0), hop.rtnh_len - RTNH_LENGTH(0));
+        size_t step = RTNH_ALIGN(hop.rtnh_len);
         if (step > size - offset) {
             return;
         }

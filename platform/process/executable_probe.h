@@ -13,8 +13,6 @@ namespace zplat {
 
 class IExecutableProbe {
 public:
-    virtual ~IExecutableProbe() = default;
-
     // A regular file that this process may execute (directories never count).
     virtual bool IsExecutable(const std::string& hostPath) const = 0;
     // The path of a bare program name found along PATH, or "" when none is executable.
@@ -24,6 +22,9 @@ public:
     virtual std::string FindWindowsFile(const std::string& windowsPath) const = 0;
     // The `wine` loader found along PATH, or "" when Wine is not installed.
     virtual std::string WineLoader() const = 0;
+
+    // After the operations, so their order stays as listed.
+    virtual ~IExecutableProbe() = default;
 };
 
 // Answers from the real file system, PATH and the Wine prefix of the environment.

@@ -1,10 +1,12 @@
 #include "platform/registry/reg_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 namespace zplat {
@@ -383,33 +385,119 @@ bool ParseRegFile(std::string_view text, MemoryRegistry* into) {
     return true;
 }
 
+namespace {
+
+// Reads the whole file when it is a regular file of at most kMaxRegFileBytes. The file is opened
+// without blocking, so a FIFO put in its place cannot hang the caller, and checked on the opened
+// descriptor, so what is read is what was checked. *problem names the file and what is wrong.
+bool ReadRegFileText(const std::string& path, std::string* text, struct stat* st,
+                     std::string* problem) {
+    text->clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            *problem = path + ": cannot be opened (" + std::strerror(errno) + ")";
+        }
+        return false;
+    }
+    bool ok = false;
+    if (::fstat(fd, st) != 0) {
+        *problem = path + ": cannot be read (" + std::strerror(errno) + ")";
+    } else if (!S_ISREG(st->st_mode)) {
+        *problem = path + ": not a regular file; the Wine registry is not read from it";
+    } else if (st->st_size > static_cast<off_t>(kMaxRegFileBytes)) {
+        *problem = path + ": " + std::to_string(st->st_size) + " bytes, more than the " +
+                   std::to_string(kMaxRegFileBytes) +
+                   " a Wine registry file may have here; it is not read";
+    } else {
+        text->resize(static_cast<size_t>(st->st_size));
+        size_t got = 0;
+        ok = true;
+        // A file that grows while it is read is cut at the size that was checked.
+        while (got < text->size()) {
+            ssize_t n = ::read(fd, text->data() + got, text->size() - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                if (n < 0) {
+                    *problem = path + ": cannot be read (" + std::strerror(errno) + ")";
+                    ok = false;
+                }
+                break;
+            }
+            got += static_cast<size_t>(n);
+        }
+        text->resize(got);
+    }
+    ::close(fd);
+    if (!ok) {
+        text->clear();
+    }
+    return ok;
+}
+
+}  // namespace
+
 RegFileRegistry::RegFileRegistry(std::string path) : file_(std::move(path)) {}
 
-bool RegFileRegistry::Open(std::string_view path, RegKeyData* key) {
-    std::shared_ptr<MemoryRegistry> parsed;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
+std::string RegFileRegistry::Problem() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return problem_;
+}
+
+std::shared_ptr<MemoryRegistry> RegFileRegistry::Current() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
         struct stat st;
-        if (::stat(file_.c_str(), &st) != 0) {
-            parsed_.reset();
-            loaded_ = false;
-            return false;
+        const bool exists = ::stat(file_.c_str(), &st) == 0;
+        const int64_t mtime =
+            exists ? static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec : -1;
+        const int64_t size = exists ? static_cast<int64_t>(st.st_size) : -1;
+        if (loaded_ && size == size_ && mtime == mtime_ns_) {
+            return parsed_;
         }
-        int64_t mtime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        if (!loaded_ || st.st_size != size_ || mtime != mtime_ns_) {
-            std::ifstream in(file_, std::ios::binary);
-            std::ostringstream text;
-            text << in.rdbuf();
-            auto fresh = std::make_shared<MemoryRegistry>();
-            ParseRegFile(text.str(), fresh.get());
-            parsed_ = std::move(fresh);
-            loaded_ = true;
-            size_ = st.st_size;
-            mtime_ns_ = mtime;
+        if (!parsing_) {
+            break;
         }
-        parsed = parsed_;
+        // Another thread reads the file: what was read before serves meanwhile, so a lookup never
+        // waits for a long parse once there is something to answer from.
+        if (loaded_) {
+            return parsed_;
+        }
+        parsed_cv_.wait(lock);
     }
-    return parsed->Open(path, key);
+    parsing_ = true;
+    lock.unlock();
+
+    struct stat st {};
+    std::string text, problem;
+    auto fresh = std::make_shared<MemoryRegistry>();
+    const bool read = ReadRegFileText(file_, &text, &st, &problem);
+    if (read) {
+        ParseRegFile(text, fresh.get());
+    }
+
+    lock.lock();
+    parsing_ = false;
+    parsed_ = std::move(fresh);
+    loaded_ = true;
+    problem_ = std::move(problem);
+    if (read) {
+        size_ = static_cast<int64_t>(st.st_size);
+        mtime_ns_ = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    } else {
+        // Refused or missing: looked at again at the next open, when the path may have changed.
+        loaded_ = false;
+        size_ = -1;
+        mtime_ns_ = -1;
+    }
+    parsed_cv_.notify_all();
+    return parsed_;
+}
+
+bool RegFileRegistry::Open(std::string_view path, RegKeyData* key) {
+    return Current()->Open(path, key);
 }
 
 }  // namespace zplat

@@ -17,8 +17,14 @@
 // hex are UTF-16LE in the file and become UTF-8 here). The file is untrusted text: a section
 // header that does not close is a missing key (its values are skipped), and a value with an
 // unterminated quote, a bad escape or malformed hex is a missing value; nothing else is lost.
-// The file is read again when its size or modification time changes.
+// The file is read again when its size or modification time changes; while one thread reads it
+// again, lookups on other threads are answered from the previous reading rather than waiting.
+// Only a regular file of at most kMaxRegFileBytes is read (opened without blocking, so a FIFO in
+// its place cannot hang the program); anything else reads as an empty registry, and Problem
+// names the file and says why.
 
+#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -34,16 +40,28 @@ namespace zplat {
 // registry is then left empty.
 bool ParseRegFile(std::string_view text, MemoryRegistry* into);
 
+// A real prefix's system.reg is a few megabytes; this bounds the memory a hostile file can take.
+inline constexpr size_t kMaxRegFileBytes = size_t{64} << 20;
+
 class RegFileRegistry : public RegistryBackend {
 public:
     explicit RegFileRegistry(std::string path);
     bool Open(std::string_view path, RegKeyData* key) override;
+    // Why the last reading found no registry in the file ("" when it read one, or the file is
+    // simply not there): "<path>: not a regular file; ...".
+    std::string Problem() override;
 
 private:
+    // The parsed file, read again first when it changed.
+    std::shared_ptr<MemoryRegistry> Current();
+
     std::string file_;
     std::mutex mutex_;
+    std::condition_variable parsed_cv_;  // a reading finished
     std::shared_ptr<MemoryRegistry> parsed_;
     bool loaded_ = false;
+    bool parsing_ = false;
+    std::string problem_;
     int64_t size_ = -1;
     int64_t mtime_ns_ = -1;
 };

@@ -1,7 +1,11 @@
 #include "platform/registry/registry.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 struct zplat::RegKey {
     uintptr_t root = 0;
@@ -40,14 +44,33 @@ bool IsPrefix(const std::vector<std::string>& prefix, const std::vector<std::str
     return true;
 }
 
-void AddName(std::vector<std::string>* names, const std::string& name) {
-    for (const auto& n : *names) {
-        if (RegNameEquals(n, name)) {
-            return;
+// A name folded to lower-case ASCII, the form names are compared in.
+std::string Folded(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        c = LowerAscii(c);
+    }
+    return out;
+}
+
+// Names already in a list, found in constant time: a key may have tens of thousands of subkeys.
+class NameSet {
+public:
+    explicit NameSet(const std::vector<std::string>& names) {
+        for (const auto& n : names) {
+            folded_.insert(Folded(n));
         }
     }
-    names->push_back(name);
-}
+    // Appends name unless the list holds it already.
+    void Add(std::vector<std::string>* names, const std::string& name) {
+        if (folded_.insert(Folded(name)).second) {
+            names->push_back(name);
+        }
+    }
+
+private:
+    std::unordered_set<std::string> folded_;
+};
 
 struct Mount {
     uintptr_t root = 0;
@@ -115,10 +138,14 @@ bool OpenMounted(const std::vector<Mount>& mounts, uintptr_t root,
         *out = RegKeyData{};
     }
     // Keys on the way to a deeper mount point exist even when the outer backend lacks them.
+    std::optional<NameSet> names;
     for (const auto& m : mounts) {
         if (m.root == root && m.prefix.size() > path.size() && IsPrefix(path, m.prefix)) {
             found = true;
-            AddName(&out->subKeys, m.prefix[path.size()]);
+            if (!names) {
+                names.emplace(out->subKeys);
+            }
+            names->Add(&out->subKeys, m.prefix[path.size()]);
         }
     }
     return found;
@@ -143,15 +170,16 @@ bool OpenKey(uintptr_t root, const std::vector<std::string>& path, RegKeyData* o
         return false;
     }
     *out = std::move(user);
+    NameSet names(out->subKeys);
     for (const auto& name : machine.subKeys) {
-        AddName(&out->subKeys, name);
+        names.Add(&out->subKeys, name);
+    }
+    std::unordered_set<std::string> present;
+    for (const auto& v : out->values) {
+        present.insert(Folded(v.first));
     }
     for (auto& value : machine.values) {
-        bool present = false;
-        for (const auto& v : out->values) {
-            present = present || RegNameEquals(v.first, value.first);
-        }
-        if (!present) {
+        if (present.insert(Folded(value.first)).second) {
             out->values.push_back(std::move(value));
         }
     }
@@ -238,10 +266,14 @@ RegValue RegValue::Binary(std::vector<uint8_t> bytes, uint32_t type) {
     return v;
 }
 
+// Children and values keep their order for enumeration; the indexes find them by folded name
+// in constant time.
 struct MemoryRegistry::Node {
     std::string name;
     std::vector<std::unique_ptr<Node>> children;
+    std::unordered_map<std::string, Node*> childIndex;
     std::vector<std::pair<std::string, RegValue>> values;
+    std::unordered_map<std::string, size_t> valueIndex;
 };
 
 MemoryRegistry::MemoryRegistry() : root_(std::make_unique<Node>()) {}
@@ -250,22 +282,18 @@ MemoryRegistry::~MemoryRegistry() = default;
 MemoryRegistry::Node* MemoryRegistry::Find(std::string_view path, bool create) {
     Node* node = root_.get();
     for (const auto& part : SplitRegPath(path)) {
-        Node* next = nullptr;
-        for (auto& child : node->children) {
-            if (RegNameEquals(child->name, part)) {
-                next = child.get();
-                break;
-            }
-        }
-        if (next == nullptr) {
+        std::string folded = Folded(part);
+        auto it = node->childIndex.find(folded);
+        if (it == node->childIndex.end()) {
             if (!create) {
                 return nullptr;
             }
             node->children.push_back(std::make_unique<Node>());
-            next = node->children.back().get();
-            next->name = part;
+            Node* child = node->children.back().get();
+            child->name = part;
+            it = node->childIndex.emplace(std::move(folded), child).first;
         }
-        node = next;
+        node = it->second;
     }
     return node;
 }
@@ -278,11 +306,10 @@ void MemoryRegistry::CreateKey(std::string_view path) {
 void MemoryRegistry::SetValue(std::string_view path, std::string_view name, RegValue value) {
     std::lock_guard<std::mutex> lock(mutex_);
     Node* node = Find(path, true);
-    for (auto& v : node->values) {
-        if (RegNameEquals(v.first, name)) {
-            v.second = std::move(value);
-            return;
-        }
+    auto [it, added] = node->valueIndex.emplace(Folded(name), node->values.size());
+    if (!added) {
+        node->values[it->second].second = std::move(value);
+        return;
     }
     node->values.emplace_back(std::string(name), std::move(value));
 }
@@ -299,13 +326,19 @@ bool MemoryRegistry::DeleteKey(std::string_view path) {
     if (parent == nullptr) {
         return false;
     }
+    auto found = parent->childIndex.find(Folded(last));
+    if (found == parent->childIndex.end()) {
+        return false;
+    }
+    Node* child = found->second;
+    parent->childIndex.erase(found);
     for (auto it = parent->children.begin(); it != parent->children.end(); ++it) {
-        if (RegNameEquals((*it)->name, last)) {
+        if (it->get() == child) {
             parent->children.erase(it);
-            return true;
+            break;
         }
     }
-    return false;
+    return true;
 }
 
 bool MemoryRegistry::Open(std::string_view path, RegKeyData* key) {
@@ -445,6 +478,27 @@ void MountRegistry(HKEY root, std::string_view path, std::shared_ptr<RegistryBac
 void MountDefaultRegistry() {
     std::lock_guard<std::mutex> lock(g_mutex);
     MountDefaultsLocked();
+}
+
+void WarmRegistry() {
+    // The classes root opens Software\Classes of both the machine and the user backends.
+    RegKeyData data;
+    OpenKey(RootValue(HKEY_CLASSES_ROOT), {}, &data);
+}
+
+std::vector<std::string> RegistryProblems() {
+    std::vector<std::string> problems;
+    for (const auto& m : CurrentMounts()) {
+        if (!m.backend) {
+            continue;
+        }
+        std::string problem = m.backend->Problem();
+        if (!problem.empty() &&
+            std::find(problems.begin(), problems.end(), problem) == problems.end()) {
+            problems.push_back(std::move(problem));
+        }
+    }
+    return problems;
 }
 
 struct ScopedRegistry::Saved {

@@ -2,7 +2,8 @@
 // A read-only registry view in the shape of the RegOpenKeyEx family, built from backends mounted
 // by root and path:
 //   - MemoryRegistry: keys and values held in memory (tests, and the parsed forms of the others);
-//   - RegFileRegistry: a Wine prefix's system.reg / user.reg text file (platform/registry/reg_file.h);
+//   - RegFileRegistry: a Wine prefix's system.reg / user.reg text file
+//   (platform/registry/reg_file.h);
 //   - SystemRegistry: SYSTEM\CurrentControlSet synthesized from the network records and sysfs
 //     (platform/registry/system_registry.h).
 //   - on Windows, the system's own registry (registry_win.cpp), read with KEY_READ only.
@@ -97,6 +98,8 @@ public:
     // Fills *key for the path below the mount point ("" is the mount point itself, components
     // separated by single backslashes). False when there is no such key.
     virtual bool Open(std::string_view path, RegKeyData* key) = 0;
+    // What keeps the backend from serving its keys, for the user ("" when nothing does).
+    virtual std::string Problem() { return std::string(); }
 };
 
 // Keys and values in memory. Creating a value creates its key and every key above it.
@@ -134,6 +137,11 @@ uint32_t RegCloseKey(HKEY key);
 void MountRegistry(HKEY root, std::string_view path, std::shared_ptr<RegistryBackend> backend);
 // Mounts the default backends described at the top.
 void MountDefaultRegistry();
+// Makes the mounted backends read their files now, so a later lookup does not wait for them:
+// call it on a worker thread at start-up.
+void WarmRegistry();
+// The Problem texts of the mounted backends, each once.
+std::vector<std::string> RegistryProblems();
 
 // The backends the defaults consist of, one list per system: on POSIX the Wine prefix's files and
 // the synthesized view (registry_defaults_posix.cpp), on Windows the system's own registry at

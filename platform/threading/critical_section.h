@@ -5,13 +5,10 @@
 //   zplat::CriticalSection cs;
 //   cs.Enter(); ... cs.Leave();
 //   if (cs.TryEnter()) { ...; cs.Leave(); }   // never blocks
-//   if (cs.TryEnterFor(5)) { ...; cs.Leave(); }   // waits at most 5 ms
 //
 // On Windows it is a CRITICAL_SECTION (critical_section_win.cpp), elsewhere a recursive mutex.
 
-#include <cstdint>
 #ifndef _WIN32
-#include <chrono>
 #include <mutex>
 #endif
 
@@ -26,24 +23,29 @@ public:
     CriticalSection& operator=(const CriticalSection&) = delete;
     void Enter();
     bool TryEnter();
-    // Waits at most timeoutMs for the lock. A critical section has no timed wait: this one tries
-    // again every millisecond or so.
-    bool TryEnterFor(uint32_t timeoutMs);
     void Leave();
 #else
-    void Enter() { mutex_.lock(); }
-    bool TryEnter() { return mutex_.try_lock(); }
-    // Waits at most timeoutMs for the lock; woken as soon as its holder leaves.
-    bool TryEnterFor(uint32_t timeoutMs) {
-        return mutex_.try_lock_for(std::chrono::milliseconds(timeoutMs));
+    void Enter() {
+        mutex_.lock();
     }
-    void Leave() { mutex_.unlock(); }
+    bool TryEnter() {
+        return mutex_.try_lock();
+    }
+    void Leave() {
+        mutex_.unlock();
+    }
 #endif
 
     // For std::lock_guard / std::unique_lock.
-    void lock() { Enter(); }
-    bool try_lock() { return TryEnter(); }
-    void unlock() { Leave(); }
+    void lock() {
+        Enter();
+    }
+    bool try_lock() {
+        return TryEnter();
+    }
+    void unlock() {
+        Leave();
+    }
 
 private:
 #ifdef _WIN32
@@ -51,7 +53,7 @@ private:
     // used), so this header needs no system header.
     alignas(8) unsigned char section_[40];
 #else
-    std::recursive_timed_mutex mutex_;
+    std::recursive_mutex mutex_;
 #endif
 };
 

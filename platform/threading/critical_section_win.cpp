@@ -26,19 +26,6 @@ bool CriticalSection::TryEnter() {
     return ::TryEnterCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(section_)) != FALSE;
 }
 
-bool CriticalSection::TryEnterFor(uint32_t timeoutMs) {
-    const ULONGLONG start = ::GetTickCount64();
-    for (;;) {
-        if (TryEnter()) {
-            return true;
-        }
-        if (::GetTickCount64() - start >= timeoutMs) {
-            return false;
-        }
-        ::Sleep(1);
-    }
-}
-
 void CriticalSection::Leave() {
     ::LeaveCriticalSection(reinterpret_cast<CRITICAL_SECTION*>(section_));
 }

@@ -1,7 +1,6 @@
 #include "app/module_version_info.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cstring>
@@ -12,6 +11,7 @@
 
 #include "platform/files/module.h"
 #include "platform/files/module_version.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -30,6 +30,17 @@ TEST(ModuleVersionInfoTest, ReadsTheBlockTheBuildEmbedded) {
     char text[64];
     EXPECT_STREQ(FormatVersion(major, minor, release, build, product, text, sizeof text, false),
                  "7.1.0 7.0.0 12");
+}
+
+// What both programs' --version print: the same text as the caption, read from the same block.
+TEST(ModuleVersionInfoTest, ProgramVersionTextIsTheCaptionsVersion) {
+    char text[64];
+    ASSERT_TRUE(GetProgramVersionText(text, sizeof text));
+    EXPECT_STREQ(text, "7.1.0 7.0.0 12");
+    char small[4];
+    ASSERT_TRUE(GetProgramVersionText(small, sizeof small));
+    EXPECT_STREQ(small, "7.1");
+    EXPECT_FALSE(GetProgramVersionText(nullptr, 8));
 }
 
 TEST(ModuleVersionInfoTest, FormatsShortOrFull) {
@@ -63,11 +74,9 @@ TEST(ModuleVersionInfoTest, FormatsShortOrFull) {
 class ModuleVersionFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/zunit-modver-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_TRUE(scratch_.ok());
+        dir_ = scratch_.path();
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     std::string FileWith(const std::vector<zplat::VersionEntry>& entries) {
         std::vector<unsigned char> bytes(300, 0x90);  // stands for the rest of a program
@@ -80,6 +89,7 @@ protected:
         return path;
     }
 
+    ScratchDir scratch_{"zunit-modver"};
     std::string dir_;
     int files_ = 0;
 };

@@ -1,16 +1,17 @@
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/files/memory_profile_file_store.h"
 #include "platform/files/module.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -60,6 +61,37 @@ TEST(SettingsPathTest, UnwritableDirectoryFallsBackToTheBareName) {
     EXPECT_STREQ(out, "zUnitFinder.cfg");
 }
 
+// An installed program keeps its settings in the user's directory even when root could write
+// beside it: only a program directly in the install directory counts as installed.
+TEST(SettingsPathTest, ProgramsInTheInstallDirectory) {
+    struct Case {
+        const char* program;
+        const char* installDir;
+        bool installed;
+    };
+    const Case cases[] = {
+        {"/usr/bin/zUnitFinder", "/usr/bin", true},
+        {"/usr/bin/zUnitFinder", "/usr/bin/", true},
+        {"/usr/bin//zUnitFinder", "/usr/bin", true},
+        {"/usr/local/bin/zUnitFinder", "/usr/local/bin", true},
+        {"/usr/local/bin/zUnitFinder", "/usr/bin", false},
+        {"/usr/bin/old/zUnitFinder", "/usr/bin", false},
+        {"/usr/binx/zUnitFinder", "/usr/bin", false},
+        {"/usr/zUnitFinder", "/usr/bin", false},
+        {"/home/me/zunit/build/default/app/zUnitFinder", "/usr/local/bin", false},
+        {"/zUnitFinder", "/", true},
+        {"zUnitFinder", "/usr/bin", false},
+        {"/usr/bin/zUnitFinder", "", false},
+        {"/usr/bin/zUnitFinder", nullptr, false},
+        {nullptr, "/usr/bin", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.program != nullptr ? c.program : "(null)") + " in " +
+                     (c.installDir != nullptr ? c.installDir : "(null)"));
+        EXPECT_EQ(IsInInstallDirectory(c.program, c.installDir), c.installed);
+    }
+}
+
 TEST(SettingsPathTest, FixedForTheRunningProgram) {
     char program[kSettingsPathSize];
     ASSERT_GT(zplat::GetModuleFileNameA(nullptr, program, sizeof program), 0u);
@@ -81,12 +113,10 @@ TEST(SettingsPathTest, FixedForTheRunningProgram) {
 class SettingsFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/zunit-settings-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_TRUE(scratch_.ok());
+        dir_ = scratch_.path();
         path_ = dir_ + "/zUnitFinder.cfg";
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     std::string Content() const {
         std::ifstream in(path_, std::ios::binary);
@@ -98,6 +128,7 @@ protected:
         std::ofstream(path_, std::ios::binary) << bytes;
     }
 
+    ScratchDir scratch_{"zunit-settings"};
     std::string dir_;
     std::string path_;
 };
@@ -139,6 +170,43 @@ TEST_F(SettingsFileTest, UnwritablePlaceFails) {
     const std::string nowhere = dir_ + "/missing/zUnitFinder.cfg";
     EXPECT_FALSE(WriteCloseOnConnect(nowhere.c_str(), true));
     EXPECT_FALSE(ReadCloseOnConnect(nowhere.c_str()));
+}
+
+TEST_F(SettingsFileTest, SubnetsAreReadWithBadEntriesIgnored) {
+    struct Case {
+        const char* content;
+        std::vector<std::string> blocks;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"[SETUP]\nCloseOnConnect=1\n", {}},
+        {"[SETUP]\nSubnets=10.31.2.0/24\n", {"10.31.2.0/24"}},
+        {"[setup]\nsubnets = 10.20.0.0/22 ,\t10.31.2.0/24,,\n", {"10.20.0.0/22", "10.31.2.0/24"}},
+        // Malformed, too large, host bits set, a repeat: each ignored, the rest used.
+        {"[SETUP]\nSubnets=nonsense,10.0.0.0/8,10.31.2.0/24,10.20.1.0/22,10.31.2.0/24,"
+         "192.168.7.8/31\n",
+         {"10.31.2.0/24", "192.168.7.8/31"}},
+        {"[SETUP]\nSubnets=\"10.31.2.0/24\"\n", {"10.31.2.0/24"}},  // quotes are the profile's
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        SetContent(c.content);
+        std::vector<std::string> texts;
+        for (const ZCIDRBlock& b : ReadSubnets(path_.c_str())) {
+            texts.push_back(b.GetText());
+        }
+        EXPECT_EQ(texts, c.blocks);
+    }
+    // A value longer than is read is cut; a block cut short is not taken for another.
+    std::string many = "[SETUP]\nSubnets=";
+    while (many.size() < kSubnetsValueSize + 100) {
+        many += "10.31.2.0/24,";
+    }
+    SetContent(many + "10.40.0.0/16\n");
+    const std::vector<ZCIDRBlock> read = ReadSubnets(path_.c_str());
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].GetText(), "10.31.2.0/24");
+    EXPECT_TRUE(ReadSubnets((dir_ + "/missing.cfg").c_str()).empty());
 }
 
 }  // namespace

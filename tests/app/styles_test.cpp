@@ -80,13 +80,29 @@ TEST(StyleControlsTest, RecoloursPlainControlsRecursively) {
         EXPECT_EQ(ControlFontColor(w), Grey(220));
     }
     EXPECT_EQ(ControlFontColor(edit), editColour);  // not a plain control
-    // The check box keeps its own font when the form's font changes, and shows the parent's
-    // colour.
-    EXPECT_TRUE(inner->testAttribute(Qt::WA_SetFont));
     EXPECT_FALSE(inner->autoFillBackground());
-    form.setFont(PixelFont("Tahoma", 20));
-    EXPECT_EQ(inner->font().pixelSize(), 11);
     StyleControls(nullptr);  // nothing
+}
+
+// The check box keeps the font it had when styled when the form's font changes later, whether
+// the form's font was set by hand or is the application's.
+TEST(StyleControlsTest, CheckBoxKeepsItsOwnFont) {
+    for (bool formFontSet : {true, false}) {
+        SCOPED_TRACE(formFontSet ? "form font set" : "application font");
+        QWidget form;
+        auto* group = new QGroupBox("Group", &form);
+        auto* box = new QCheckBox("Inner", group);
+        if (formFontSet) {
+            form.setFont(PixelFont("Tahoma", 11));
+        }
+        const QFont before = box->font();
+        StyleControls(&form);
+        EXPECT_TRUE(box->testAttribute(Qt::WA_SetFont));
+        form.setFont(PixelFont("Tahoma", before.pixelSize() > 0 ? before.pixelSize() + 9 : 29));
+        EXPECT_EQ(box->font().pixelSize(), before.pixelSize());
+        EXPECT_EQ(box->font().pointSizeF(), before.pointSizeF());
+        EXPECT_EQ(box->font().family(), before.family());
+    }
 }
 
 TEST(StyleControlsTest, OnlyPanelsNamedSplitPanelTurnGrey) {

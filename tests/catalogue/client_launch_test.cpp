@@ -18,9 +18,9 @@
 
 #include "catalogue/product.h"
 #include "platform/process/process.h"
+#include "platform/process/shell.h"
 #include "platform/registry/reg_file.h"
 #include "platform/registry/registry.h"
-#include "platform/process/shell.h"
 #include "tests/catalogue/fake_network_device.h"
 
 namespace {
@@ -293,6 +293,7 @@ protected:
     }
     // The registry view of this machine: the prefix's files, as the program mounts them.
     void MountPrefix() {
+        wine_scope_.reset();  // the previous view first, so scopes end in the order they began
         wine_scope_ = std::make_unique<zplat::ScopedRegistry>();
         zplat::MountDefaultRegistry();
     }
@@ -333,22 +334,45 @@ TEST_F(WineClientLaunchTest, ClientsInTheWinePrefixStartThroughWine) {
                         "C:\\Program Files\\Zelvane Tone Client\\ZelvaneToneCLientPrime.exe"});
 }
 
-TEST_F(WineClientLaunchTest, TimekeeperFoundOnlyUnderWow6432Node) {
-    WindowsFile(
-        "Program Files (x86)/Zelvane/Zelvane Timekeeper Client/ZelvaneTimekeeperClient.exe");
-    SystemReg(
-        "[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\"
-        "{B3F1C6D2-8A47-4E95-B0C3-1F6A29D7E84C}] 1700000000\n"
-        "\"InstallLocation\"=\"C:\\\\Program Files (x86)\\\\Zelvane\"\n\n");
-    MountPrefix();
+// A 32-bit installer on a 64-bit system (or in a 64-bit Wine prefix) writes its uninstall entry
+// in the 32-bit view; both clients found by their uninstall entry look there after the native one.
+TEST_F(WineClientLaunchTest, UninstallEntriesFoundOnlyUnderWow6432Node) {
+    struct Case {
+        const char* service;
+        const char* file;   // below drive_c
+        const char* entry;  // the key below ...\Uninstall
+        const char* value;  // a line of system.reg
+        const char* started;
+    } cases[] = {
+        {"zelvane.timekeeper",
+         "Program Files (x86)/Zelvane/Zelvane Timekeeper Client/ZelvaneTimekeeperClient.exe",
+         "{B3F1C6D2-8A47-4E95-B0C3-1F6A29D7E84C}",
+         "\"InstallLocation\"=\"C:\\\\Program Files (x86)\\\\Zelvane\"",
+         "C:\\Program Files (x86)\\Zelvane\\Zelvane Timekeeper Client\\"
+         "ZelvaneTimekeeperClient.exe"},
+        {"zelvane.zth2", "Program Files (x86)/Zelvane Tone Client/ZelvaneToneClientPrime.exe",
+         "{5E0B7A41-2C9D-4F63-9A1E-7D34C8B2F015}_is1",
+         "\"Inno Setup: App Path\"=\"C:\\\\Program Files (x86)\\\\Zelvane Tone Client\"",
+         "C:\\Program Files (x86)\\Zelvane Tone Client\\ZelvaneToneCLientPrime.exe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.service);
+        ClearClientInstalledCaches();
+        WindowsFile(c.file);
+        SystemReg(
+            std::string("[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\"
+                        "Uninstall\\\\") +
+            c.entry + "] 1700000000\n" + c.value + "\n\n");
+        MountPrefix();
 
-    auto timekeeper = Product("zelvane.timekeeper");
-    EXPECT_TRUE(timekeeper->IsClientInstalled());
-    EXPECT_TRUE(timekeeper->LaunchClient());
-    auto ran = Ran("wine-ran");
-    ASSERT_TRUE(ran.has_value());
-    EXPECT_EQ(*ran, std::vector<std::string>{"C:\\Program Files (x86)\\Zelvane\\Zelvane "
-                                             "Timekeeper Client\\ZelvaneTimekeeperClient.exe"});
+        auto product = Product(c.service);
+        EXPECT_TRUE(product->IsClientInstalled());
+        EXPECT_TRUE(product->LaunchClient());
+        auto ran = Ran("wine-ran");
+        ASSERT_TRUE(ran.has_value());
+        EXPECT_EQ(*ran, std::vector<std::string>{c.started});
+        fs::remove(dir_ + "/wine-ran");
+    }
 }
 
 TEST_F(ClientLaunchTest, TimekeeperPrefersTheNativeUninstallEntry) {

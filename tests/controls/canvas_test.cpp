@@ -134,26 +134,76 @@ TEST(CanvasTest, ClipRegionsSelectIntersectAndRestore) {
     EXPECT_EQ(At(image, 9, 9), kBlue);
 }
 
+// Elliptic and polygon clips hold whatever clip the canvas had before: none yet, one removed
+// (which turns the painter's clipping off), or a rectangle that was removed.
 TEST(CanvasTest, EllipticAndPolygonRegionsLeaveTheCornersOut) {
-    QImage image = Blank(20, 10);
-    {
-        ZCanvas canvas(&image);
-        const QRegion ellipse = ZCanvas::CreateEllipticRgn(0, 0, 10, 10);
-        canvas.SelectClipRgn(&ellipse);
-        canvas.Brush().color = kRed;
-        canvas.FillRect(QRect(0, 0, 10, 10));
-        const std::array<QPoint, 3> triangle = {QPoint(10, 0), QPoint(20, 0), QPoint(10, 10)};
-        const QRegion polygon = ZCanvas::CreatePolygonRgn(triangle);
-        canvas.SelectClipRgn(&polygon);
-        canvas.Brush().color = kBlue;
-        canvas.FillRect(QRect(10, 0, 10, 10));
+    enum Before { kFresh, kRemoved, kRectangleRemoved };
+    for (Before before : {kFresh, kRemoved, kRectangleRemoved}) {
+        SCOPED_TRACE(before);
+        QImage image = Blank(20, 10);
+        {
+            ZCanvas canvas(&image);
+            if (before == kRectangleRemoved) {
+                const QRegion rect = ZCanvas::CreateRectRgn(0, 0, 20, 10);
+                canvas.SelectClipRgn(&rect);
+            }
+            if (before != kFresh) {
+                canvas.SelectClipRgn(nullptr);
+            }
+            const QRegion ellipse = ZCanvas::CreateEllipticRgn(0, 0, 10, 10);
+            canvas.SelectClipRgn(&ellipse);
+            canvas.Brush().color = kRed;
+            canvas.FillRect(QRect(0, 0, 10, 10));
+            const std::array<QPoint, 3> triangle = {QPoint(10, 0), QPoint(20, 0), QPoint(10, 10)};
+            const QRegion polygon = ZCanvas::CreatePolygonRgn(triangle);
+            canvas.SelectClipRgn(&polygon);
+            canvas.Brush().color = kBlue;
+            canvas.FillRect(QRect(10, 0, 10, 10));
+            // Removed and selected again: the second ellipse clips as the first did.
+            canvas.SelectClipRgn(nullptr);
+            canvas.SelectClipRgn(&ellipse);
+            canvas.Brush().color = kRed;
+            canvas.FillRect(QRect(0, 0, 10, 10));
+        }
+        EXPECT_EQ(At(image, 0, 0), clWhite);
+        EXPECT_EQ(At(image, 9, 9), clWhite);
+        EXPECT_EQ(At(image, 5, 5), kRed);
+        EXPECT_EQ(At(image, 0, 5), kRed);
+        EXPECT_EQ(At(image, 11, 1), kBlue);
+        EXPECT_EQ(At(image, 19, 9), clWhite);
     }
-    EXPECT_EQ(At(image, 0, 0), clWhite);
-    EXPECT_EQ(At(image, 9, 9), clWhite);
-    EXPECT_EQ(At(image, 5, 5), kRed);
-    EXPECT_EQ(At(image, 0, 5), kRed);
-    EXPECT_EQ(At(image, 11, 1), kBlue);
-    EXPECT_EQ(At(image, 19, 9), clWhite);
+}
+
+// Ellipse, RoundRect with corners as large as the box, and a whole Arc over one box trace the
+// same outline, which lies on the box (right and bottom outside it).
+TEST(CanvasTest, EllipseRoundRectAndArcTraceOneOutline) {
+    const QRect boxes[] = {QRect(2, 3, 40, 30), QRect(1, 1, 21, 21), QRect(0, 0, 10, 7),
+                           QRect(5, 2, 3, 3)};
+    for (const QRect& box : boxes) {
+        SCOPED_TRACE(testing::Message() << box.width() << "x" << box.height());
+        auto draw = [&](auto shape) {
+            QImage image = Blank(50, 40);
+            ZCanvas canvas(&image);
+            canvas.Pen().color = kRed;
+            canvas.Brush().style = bsClear;
+            shape(canvas, box.left(), box.top(), box.left() + box.width(),
+                  box.top() + box.height());
+            return image;
+        };
+        const QImage ellipse =
+            draw([](ZCanvas& c, int l, int t, int r, int b) { c.Ellipse(l, t, r, b); });
+        const QImage round = draw([&](ZCanvas& c, int l, int t, int r, int b) {
+            c.RoundRect(l, t, r, b, box.width(), box.height());
+        });
+        const QImage arc = draw([](ZCanvas& c, int l, int t, int r, int b) {
+            c.Arc(l, t, r, b, r, (t + b) / 2, r, (t + b) / 2);
+        });
+        EXPECT_EQ(InkBox(ellipse, clWhite), box);
+        EXPECT_EQ(InkBox(arc, clWhite), box);
+        EXPECT_EQ(InkBox(round, clWhite), box);
+        EXPECT_TRUE(arc == ellipse);
+        EXPECT_TRUE(round == ellipse);
+    }
 }
 
 TEST(CanvasTest, ViewportOriginMovesDrawingButNotClipRegions) {

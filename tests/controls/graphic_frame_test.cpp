@@ -106,29 +106,41 @@ TEST(GraphicFrameTest, EllipseOfTwoRingsDrawsOnlyTheOuterRing) {
     EXPECT_EQ(At(image, 20, 10), kMarker);
     EXPECT_EQ(At(image, 20, 0), clWhite);   // top: light half
     EXPECT_EQ(At(image, 20, 19), clBlack);  // bottom: dark half
+    // The ring lies on its box, right and bottom included.
+    EXPECT_EQ(InkBox(image, kMarker), QRect(0, 0, 40, 20));
+    EXPECT_NE(At(image, 39, 10), kMarker);
+    EXPECT_NE(At(image, 0, 10), kMarker);
 }
 
+// With a clip of the caller's, which comes back afterwards, and without one.
 TEST(GraphicFrameTest, RoundedRectangleSplitsAlongTheDiagonal) {
-    QImage image = Blank(40, 20, kMarker);
-    {
-        ZCanvas canvas(&image);
-        canvas.Brush().style = bsClear;
-        const QRegion callers = ZCanvas::CreateRectRgn(0, 0, 40, 20);
-        canvas.SelectClipRgn(&callers);
-        ZGraphicFrame frame(&canvas);
-        frame.SetShape(2);
-        frame.SetColors(clWhite, clBlack, kGreyFace);
-        frame.Draw(0, 0, 40, 20, 1, false);
-        QRegion after;
-        ASSERT_TRUE(canvas.GetClipRgn(&after));
-        EXPECT_EQ(after, callers);
+    for (bool callersClip : {true, false}) {
+        SCOPED_TRACE(callersClip ? "caller's clip" : "no clip");
+        QImage image = Blank(40, 20, kMarker);
+        {
+            ZCanvas canvas(&image);
+            canvas.Brush().style = bsClear;
+            const QRegion callers = ZCanvas::CreateRectRgn(0, 0, 40, 20);
+            if (callersClip) {
+                canvas.SelectClipRgn(&callers);
+            }
+            ZGraphicFrame frame(&canvas);
+            frame.SetShape(2);
+            frame.SetColors(clWhite, clBlack, kGreyFace);
+            frame.Draw(0, 0, 40, 20, 1, false);
+            QRegion after;
+            ASSERT_EQ(canvas.GetClipRgn(&after), callersClip);
+            if (callersClip) {
+                EXPECT_EQ(after, callers);
+            }
+        }
+        EXPECT_EQ(At(image, 0, 0), kMarker);  // rounded corner
+        EXPECT_EQ(At(image, 20, 0), clWhite);
+        EXPECT_EQ(At(image, 0, 10), clWhite);
+        EXPECT_EQ(At(image, 20, 19), clBlack);
+        EXPECT_EQ(At(image, 39, 10), clBlack);
+        EXPECT_EQ(At(image, 20, 10), kMarker);
     }
-    EXPECT_EQ(At(image, 0, 0), kMarker);  // rounded corner
-    EXPECT_EQ(At(image, 20, 0), clWhite);
-    EXPECT_EQ(At(image, 0, 10), clWhite);
-    EXPECT_EQ(At(image, 20, 19), clBlack);
-    EXPECT_EQ(At(image, 39, 10), clBlack);
-    EXPECT_EQ(At(image, 20, 10), kMarker);
 }
 
 TEST(GraphicFrameTest, RingColoursOfNonSmoothFramesAreTheColoursThemselves) {

@@ -253,7 +253,7 @@ TEST(NetworkDeviceDetection, AnswerThatMeetsTheLockHeldWaitsAndIsHandledAfter) {
     EXPECT_EQ(handler.answers[1].port, 2);
     const ZNetworkDeviceDetection::Counters counters = engine.GetCounters();
     EXPECT_EQ(counters.answersWaited, 1u);
-    EXPECT_EQ(counters.answersDropped, 0u);
+    EXPECT_EQ(counters.queuedAtClose, 0u);
     EXPECT_EQ(engine.GetDroppedAnswerCount(), 0u);
 }
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/threading/clock.h"
 #include "platform/network/inet.h"
+#include "platform/threading/clock.h"
 
 namespace {
 
@@ -402,6 +402,9 @@ TEST(UDPSocketTest, HandlerThatFallsBehindCostsTheQueueBoundAndDropsAreCounted) 
         ASSERT_EQ(sender.SendTo(text.data(), static_cast<int>(text.size()), "127.0.0.1",
                                 receiver.GetPort()),
                   0);
+        if (i == 0) {  // the first one in the handler before the rest arrive
+            ASSERT_TRUE(Eventually([&] { return handler.Count() == 1; }));
+        }
     }
     ASSERT_TRUE(Eventually([&] { return receiver.GetReceivedCount() == 20; }));
     // One in the handler, eight queued, the other eleven dropped.

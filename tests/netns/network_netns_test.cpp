@@ -15,12 +15,12 @@
 #include "net/system_network_config.h"
 #include "net/udp_socket.h"
 #include "platform/network/addr_change.h"
-#include "platform/threading/clock.h"
 #include "platform/network/inet.h"
 #include "platform/network/ip_helper.h"
+#include "platform/network/wmi.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/system_registry.h"
-#include "platform/network/wmi.h"
+#include "platform/threading/clock.h"
 #include "tests/support/netns_fixture.h"
 
 namespace {
@@ -305,6 +305,32 @@ TEST_F(NetworkNetnsTest, MulticastMembershipOnTheGivenInterface) {
     EXPECT_EQ(inbox.Messages()[0], "group@10.77.0.1");
     sender.Close();
     listener.Close();
+}
+
+// A default route over two next hops, in place of the fixture's own default route: each adapter
+// carrying one has that gateway (the routing table file would show the first alone).
+TEST_F(NetworkNetnsTest, MultipathDefaultRouteGivesEveryNextHopAGateway) {
+    ASSERT_TRUE(net_.Ip(pair_.a, "link add veth-m1 type veth peer name veth-m2"));
+    ASSERT_TRUE(net_.Ip(pair_.a, "link set veth-m1 up"));
+    ASSERT_TRUE(net_.Ip(pair_.a, "link set veth-m2 up"));
+    ASSERT_TRUE(net_.Ip(pair_.a, "addr add 10.91.0.1/24 dev veth-m1"));
+    ASSERT_TRUE(net_.Ip(pair_.a, "addr add 10.92.0.1/24 dev veth-m2"));
+    ASSERT_TRUE(net_.Ip(pair_.a,
+                        "route replace default nexthop via 10.91.0.254 dev veth-m1 "
+                        "nexthop via 10.92.0.254 dev veth-m2"));
+    ztest::EnterNetns in(pair_.a);
+    ASSERT_TRUE(in.ok());
+    std::vector<zplat::AdapterInfo> adapters;
+    ASSERT_EQ(zplat::GetAdaptersInfo(&adapters), zplat::NO_ERROR);
+    const zplat::AdapterInfo* m1 = FindAdapter(adapters, "veth-m1");
+    const zplat::AdapterInfo* m2 = FindAdapter(adapters, "veth-m2");
+    ASSERT_NE(m1, nullptr);
+    ASSERT_NE(m2, nullptr);
+    ASSERT_EQ(m1->gatewayList.size(), 1u);
+    EXPECT_EQ(m1->gatewayList[0].ipAddress, "10.91.0.254");
+    ASSERT_EQ(m2->gatewayList.size(), 1u);
+    EXPECT_EQ(m2->gatewayList[0].ipAddress, "10.92.0.254");
+    EXPECT_TRUE(FindAdapter(adapters, "veth-a")->gatewayList.empty());
 }
 
 }  // namespace

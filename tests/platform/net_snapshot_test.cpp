@@ -2,6 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
 #include "platform/network/inet.h"
 
 namespace {
@@ -194,6 +204,200 @@ TEST(NetSnapshotTest, ParsesTheRoutingTable) {
     EXPECT_EQ(InetNtoa(routes[1].destination), "192.0.2.0");
     EXPECT_EQ(InetNtoa(routes[1].mask), "255.255.255.0");
     EXPECT_TRUE(ParseProcNetRoute("").empty());
+}
+
+// Builds route dump messages by hand, as the kernel lays them out: header, rtmsg, attributes, each
+// padded to four bytes.
+class RouteDump {
+public:
+    // Starts an RTM_NEWROUTE message.
+    RouteDump& Route(uint8_t prefix, uint8_t table = RT_TABLE_MAIN, uint8_t type = RTN_UNICAST,
+                     uint8_t family = AF_INET) {
+        start_ = bytes_.size();
+        nlmsghdr h{};
+        h.nlmsg_type = RTM_NEWROUTE;
+        Put(&h, sizeof h);
+        rtmsg rt{};
+        rt.rtm_family = family;
+        rt.rtm_dst_len = prefix;
+        rt.rtm_table = table;
+        rt.rtm_type = type;
+        Put(&rt, sizeof rt);
+        Close();
+        return *this;
+    }
+    RouteDump& Attr(uint16_t type, uint32_t value) { return Attr(type, &value, sizeof value); }
+    RouteDump& Attr(uint16_t type, const void* data, size_t size) {
+        rtattr a{};
+        a.rta_type = type;
+        a.rta_len = static_cast<unsigned short>(RTA_LENGTH(size));
+        Put(&a, sizeof a);
+        Put(data, size);
+        Pad();
+        Close();
+        return *this;
+    }
+    RouteDump& Address(uint16_t type, const char* dotted) { return Attr(type, InetAddr(dotted)); }
+    // An RTA_MULTIPATH attribute of next hops, each an interface index and a gateway.
+    RouteDump& Multipath(const std::vector<std::pair<int, const char*>>& hops) {
+        std::vector<uint8_t> value;
+        for (const auto& [index, gateway] : hops) {
+            rtnexthop hop{};
+            hop.rtnh_len = static_cast<unsigned short>(RTNH_LENGTH(RTA_LENGTH(4)));
+            hop.rtnh_ifindex = index;
+            rtattr a{};
+            a.rta_type = RTA_GATEWAY;
+            a.rta_len = static_cast<unsigned short>(RTA_LENGTH(4));
+            uint32_t address = InetAddr(gateway);
+            const auto* p = reinterpret_cast<const uint8_t*>(&hop);
+            value.insert(value.end(), p, p + sizeof hop);
+            p = reinterpret_cast<const uint8_t*>(&a);
+            value.insert(value.end(), p, p + sizeof a);
+            p = reinterpret_cast<const uint8_t*>(&address);
+            value.insert(value.end(), p, p + sizeof address);
+        }
+        return Attr(RTA_MULTIPATH, value.data(), value.size());
+    }
+    // Overwrites a 16-bit field at an offset from the start of the current message.
+    RouteDump& Patch16(size_t offset, uint16_t value) {
+        std::memcpy(bytes_.data() + start_ + offset, &value, sizeof value);
+        return *this;
+    }
+    size_t MessageSize() const { return bytes_.size() - start_; }
+    // The first size bytes (all of them by default), aligned for the headers as a receive
+    // buffer is, in storage of exactly that size.
+    std::vector<RouteRecord> Parse(size_t size = SIZE_MAX) const {
+        size = std::min(size, bytes_.size());
+        auto aligned = std::make_unique<uint32_t[]>((size + 3) / 4);
+        std::memcpy(aligned.get(), bytes_.data(), size);
+        return ParseRouteMessages(aligned.get(), size);
+    }
+
+private:
+    void Put(const void* data, size_t size) {
+        const auto* p = static_cast<const uint8_t*>(data);
+        bytes_.insert(bytes_.end(), p, p + size);
+    }
+    void Pad() {
+        while (bytes_.size() % 4 != 0) {
+            bytes_.push_back(0);
+        }
+    }
+    void Close() {
+        uint32_t length = static_cast<uint32_t>(bytes_.size() - start_);
+        std::memcpy(bytes_.data() + start_, &length, sizeof length);  // nlmsg_len
+    }
+    std::vector<uint8_t> bytes_;
+    size_t start_ = 0;
+};
+
+std::string Describe(const std::vector<RouteRecord>& routes) {
+    std::string out;
+    for (const auto& r : routes) {
+        out += (out.empty() ? "" : " ") + InetNtoa(r.destination) + "/" + InetNtoa(r.mask) + "@" +
+               std::to_string(r.interfaceIndex);
+        if (r.flags & kRouteGateway) {
+            out += " via " + InetNtoa(r.gateway);
+        }
+        if (r.metric != 0) {
+            out += " metric " + std::to_string(r.metric);
+        }
+    }
+    return out;
+}
+
+TEST(NetSnapshotTest, ParsesTheRouteDump) {
+    const size_t kAttrs = NLMSG_LENGTH(sizeof(rtmsg));  // where the first attribute starts
+    struct Case {
+        const char* name;
+        RouteDump dump;
+        std::string routes;
+    } cases[] = {
+        {"default route",
+         RouteDump()
+             .Route(0)
+             .Address(RTA_GATEWAY, "192.0.2.1")
+             .Attr(RTA_OIF, 2)
+             .Attr(RTA_PRIORITY, 100),
+         "0.0.0.0/0.0.0.0@2 via 192.0.2.1 metric 100"},
+        {"connected subnet", RouteDump().Route(24).Address(RTA_DST, "192.0.2.0").Attr(RTA_OIF, 2),
+         "192.0.2.0/255.255.255.0@2"},
+        {"multipath default route: every next hop",
+         RouteDump().Route(0).Multipath({{2, "192.0.2.1"}, {3, "198.51.100.1"}, {4, "0.0.0.0"}}),
+         "0.0.0.0/0.0.0.0@2 via 192.0.2.1 0.0.0.0/0.0.0.0@3 via 198.51.100.1 0.0.0.0/0.0.0.0@4"},
+        {"two messages in one buffer",
+         RouteDump()
+             .Route(0)
+             .Address(RTA_GATEWAY, "192.0.2.1")
+             .Attr(RTA_OIF, 2)
+             .Route(16)
+             .Address(RTA_DST, "10.1.0.0")
+             .Attr(RTA_OIF, 3),
+         "0.0.0.0/0.0.0.0@2 via 192.0.2.1 10.1.0.0/255.255.0.0@3"},
+        {"other tables, types and families are left out",
+         RouteDump()
+             .Route(0, RT_TABLE_LOCAL)
+             .Attr(RTA_OIF, 2)
+             .Route(0, RT_TABLE_UNSPEC)
+             .Attr(RTA_TABLE, 1000)
+             .Attr(RTA_OIF, 2)
+             .Route(32, RT_TABLE_MAIN, RTN_BROADCAST)
+             .Attr(RTA_OIF, 2)
+             .Route(0, RT_TABLE_MAIN, RTN_UNICAST, AF_INET6)
+             .Attr(RTA_OIF, 2)
+             .Route(33)
+             .Attr(RTA_OIF, 2),
+         ""},
+        {"main table named by its attribute",
+         RouteDump().Route(0, RT_TABLE_UNSPEC).Attr(RTA_TABLE, RT_TABLE_MAIN).Attr(RTA_OIF, 5),
+         "0.0.0.0/0.0.0.0@5"},
+        {"short attributes are ignored",
+         RouteDump().Route(0).Attr(RTA_GATEWAY, "\x01\x02", 2).Attr(RTA_OIF, 2),
+         "0.0.0.0/0.0.0.0@2"},
+        {"attribute longer than its message ends the attributes",
+         RouteDump().Route(0).Attr(RTA_OIF, 2).Attr(RTA_GATEWAY, 7).Patch16(kAttrs + 8, 200),
+         "0.0.0.0/0.0.0.0@2"},
+        {"next hop longer than the attribute ends the next hops",
+         RouteDump()
+             .Route(0)
+             .Multipath({{2, "192.0.2.1"}, {3, "198.51.100.1"}})
+             .Patch16(kAttrs + 4 + 16, 0x7FFF),
+         "0.0.0.0/0.0.0.0@2 via 192.0.2.1"},
+        {"next hop shorter than its header ends the next hops",
+         RouteDump().Route(0).Multipath({{2, "192.0.2.1"}}).Patch16(kAttrs + 4, 4), ""},
+        {"message shorter than its body is skipped",
+         RouteDump().Route(0).Patch16(0, static_cast<uint16_t>(NLMSG_LENGTH(4))), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Describe(c.dump.Parse()), c.routes);
+    }
+    // A buffer cut anywhere holds no whole message: nothing is read from it, and nothing past it.
+    RouteDump full = RouteDump().Route(0).Multipath({{2, "192.0.2.1"}, {3, "198.51.100.1"}});
+    ASSERT_EQ(full.Parse().size(), 2u);
+    for (size_t cut = 0; cut < full.MessageSize(); ++cut) {
+        SCOPED_TRACE(cut);
+        EXPECT_TRUE(full.Parse(cut).empty());
+    }
+}
+
+// A multipath default route: each adapter that carries a next hop has that gateway.
+TEST(NetSnapshotTest, EveryNextHopGivesItsAdapterAGateway) {
+    NetworkSnapshot s = Sample();
+    s.routes.clear();
+    s.links.push_back(Link(5, "eth2", kArpEther, kLinkUp | kLinkRunning));
+    s.addresses.push_back(Addr(5, "198.51.100.7", 24));
+    std::vector<RouteRecord> routes =
+        RouteDump().Route(0).Multipath({{2, "192.168.1.1"}, {5, "198.51.100.1"}}).Parse();
+    s.routes = routes;
+    std::map<std::string, std::vector<std::string>> gateways;
+    for (const auto& a : AdaptersFromSnapshot(s)) {
+        for (const auto& g : a.gatewayList) {
+            gateways[a.adapterName].push_back(g.ipAddress);
+        }
+    }
+    EXPECT_EQ(gateways, (std::map<std::string, std::vector<std::string>>{
+                            {"eth0", {"192.168.1.1"}}, {"eth2", {"198.51.100.1"}}}));
 }
 
 TEST(NetSnapshotTest, ParsesResolverAndDaemonFiles) {

@@ -18,6 +18,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 // The real file system, in a private temporary directory.
 class ProfileFileTest : public ::testing::Test {
 protected:

@@ -1,9 +1,13 @@
 #include "platform/registry/reg_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -191,6 +195,55 @@ TEST(RegFileTest, BackendReadsTheFileAgainWhenItChanges) {
     EXPECT_EQ(key.values.size(), 2u);
     std::remove(path);
     EXPECT_FALSE(backend.Open("K", &key));
+}
+
+// Only a regular file of bounded size is read: a FIFO (which would block a plain read), a link
+// to a device that never ends, a folder or a huge sparse file reads as an empty registry at once,
+// with a problem that names the file. The same file is read once it is sound again.
+TEST(RegFileTest, ReadsRegularFilesOfBoundedSizeOnly) {
+    char pattern[] = "/tmp/zunit-regfile-dir-XXXXXX";
+    const std::string dir = mkdtemp(pattern);
+    const std::string path = dir + "/system.reg";
+    struct Case {
+        const char* name;
+        void (*make)(const std::string& path);
+        const char* problem;  // what Problem says after the path
+    } cases[] = {
+        {"FIFO", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+         ": not a regular file"},
+        {"link to /dev/zero",
+         [](const std::string& p) { ASSERT_EQ(symlink("/dev/zero", p.c_str()), 0); },
+         ": not a regular file"},
+        {"folder", [](const std::string& p) { ASSERT_EQ(mkdir(p.c_str(), 0700), 0); },
+         ": not a regular file"},
+        {"sparse file over the limit",
+         [](const std::string& p) {
+             std::ofstream(p) << "WINE REGISTRY Version 2\n[K]\n";
+             ASSERT_EQ(truncate(p.c_str(), static_cast<off_t>(kMaxRegFileBytes) + 1), 0);
+         },
+         ": 67108865 bytes, more than the 67108864"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(path);
+        c.make(path);
+        RegFileRegistry backend(path);
+        RegKeyData key;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(backend.Open("K", &key));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_EQ(backend.Problem().rfind(path + c.problem, 0), 0u) << backend.Problem();
+
+        std::filesystem::remove_all(path);
+        std::ofstream(path) << "WINE REGISTRY Version 2\n[K]\n\"A\"=\"1\"\n";
+        EXPECT_TRUE(backend.Open("K", &key));
+        EXPECT_EQ(backend.Problem(), "");
+    }
+    std::filesystem::remove_all(dir);
+    RegFileRegistry missing(path);
+    RegKeyData key;
+    EXPECT_FALSE(missing.Open("K", &key));
+    EXPECT_EQ(missing.Problem(), "");  // no prefix at all is no problem
 }
 
 }  // namespace

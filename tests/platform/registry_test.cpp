@@ -108,6 +108,35 @@ TEST_F(RegistryTest, EnumeratesSubkeysInOrder) {
     RegCloseKey(key);
 }
 
+// Subkeys and values are found by name in any letter case, keep the order they were made in,
+// and a deleted key can be made again under the same name.
+TEST_F(RegistryTest, ManyNamesUnderOneKeyKeepOrderAndCase) {
+    const int kKeys = 2000;
+    for (int i = 0; i < kKeys; ++i) {
+        machine_->SetValue("Software\\Classes\\Doc" + std::to_string(i), "Value",
+                           RegValue::Sz(std::to_string(i)));
+        machine_->SetValue("Software\\Many", "v" + std::to_string(i), RegValue::Sz("x"));
+    }
+    machine_->SetValue("Software\\Many", "V7", RegValue::Sz("replaced"));  // same name
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, "SOFTWARE\\CLASSES\\doc1234", "VALUE"), "1234");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, "Software\\Many", "v7"), "replaced");
+    std::vector<std::string> names = SubKeys(HKEY_LOCAL_MACHINE, "Software\\Classes");
+    ASSERT_EQ(names.size(), static_cast<size_t>(kKeys));
+    EXPECT_EQ(names[0], "Doc0");
+    EXPECT_EQ(names[kKeys - 1], "Doc" + std::to_string(kKeys - 1));
+
+    EXPECT_TRUE(machine_->DeleteKey("software\\classes\\DOC5"));
+    EXPECT_FALSE(machine_->DeleteKey("Software\\Classes\\Doc5"));
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, "Software\\Classes\\Doc5", "Value"), "<no key>");
+    machine_->SetValue("Software\\Classes\\doc5", "Value", RegValue::Sz("again"));
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, "Software\\Classes\\Doc5", "Value"), "again");
+    names = SubKeys(HKEY_LOCAL_MACHINE, "Software\\Classes");
+    EXPECT_EQ(names.back(), "doc5");
+    // The classes root merges the same many names once each.
+    user_->CreateKey("Software\\Classes\\DOC9");
+    EXPECT_EQ(SubKeys(HKEY_CLASSES_ROOT, "").size(), static_cast<size_t>(kKeys));
+}
+
 TEST_F(RegistryTest, DeeperMountHidesTheOuterOneAndAppearsOnTheWay) {
     machine_->SetValue("SYSTEM\\CurrentControlSet\\Services", "Outer", RegValue::Sz("outer"));
     machine_->CreateKey("SYSTEM\\Setup");

@@ -87,18 +87,4 @@ TEST(WmiTest, ConfigurationsListAddressesOfIpEnabledAdapters) {
     EXPECT_EQ(objects[1].Get("IPAddress").kind, WmiValue::Kind::Null);
 }
 
-TEST(WmiTest, SystemProviderAnswersFromTheInstalledIpHelper) {
-    auto fake = std::make_shared<FakeIpHelper>();
-    fake->adapters.push_back(Adapter(9, "veth9", MIB_IF_TYPE_ETHERNET, "192.168.9.1"));
-    ScopedIpHelper use(fake);
-    ScopedWmiProvider system(MakeSystemWmi());
-    std::shared_ptr<WbemServices> services;
-    ASSERT_EQ(ConnectServer("\\\\.\\root\\cimv2", &services), S_OK);
-    std::vector<WmiObject> objects;
-    ASSERT_EQ(services->ExecQuery("SELECT * FROM Win32_NetworkAdapterConfiguration", &objects),
-              S_OK);
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(objects[0].Get("IPAddress").strings, std::vector<std::string>{"192.168.9.1"});
-}
-
 }  // namespace

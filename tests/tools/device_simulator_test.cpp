@@ -168,6 +168,42 @@ TEST(DeviceSimulator, PatternAndTargetDecideWhoAnswers) {
     }
 }
 
+TEST(DeviceSimulator, ARequestToADevicesAddressReachesThatDeviceAlone) {
+    struct Case {
+        const char* destination;
+        std::vector<std::string> answering;
+    } cases[] = {
+        {"192.168.1.51", {"dev 192.168.1.51"}},
+        {"192.168.1.52", {}},  // other.thing is reached but does not match
+        {"192.168.1.255", {"dev 192.168.1.50", "dev 192.168.1.51"}},
+        {"255.255.255.255", {"dev 192.168.1.50", "dev 192.168.1.51"}},
+        {"192.168.1.9", {"dev 192.168.1.50", "dev 192.168.1.51"}},  // the host, no device's
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.destination);
+        ZDeviceSimulator sim(ThreeDevices(), {});
+        const std::vector<uint8_t> bytes = Request("zelvane.*", 0xFFFFFFFF);
+        sim.HandleDatagram(bytes.data(), static_cast<uint32_t>(bytes.size()), Ip("10.31.1.2"),
+                           50000, Ip(c.destination), 1000);
+        std::vector<std::string> names;
+        AnswerReader reader;
+        for (const auto& out : sim.TakeDue(1000)) {
+            names.push_back(reader.Read(out.bytes).name);
+            EXPECT_EQ(out.address, Ip("10.31.1.2"));
+        }
+        EXPECT_EQ(names, c.answering);
+    }
+}
+
+TEST(DeviceSimulator, CountsRequestsInEachSecond) {
+    ZDeviceSimulator sim(ThreeDevices(), {});
+    const std::vector<uint8_t> bytes = Request("nothing.*", 0xFFFFFFFF);
+    for (uint64_t at : {5000, 5999, 6000, 6001, 6002, 8500}) {
+        Feed(sim, bytes, at);
+    }
+    EXPECT_EQ(sim.GetStats().requestsPerSecond, (std::vector<uint64_t>{2, 3, 0, 1}));
+}
+
 TEST(DeviceSimulator, RefusesWithItsCode) {
     std::vector<ZSimulatedDevice> devices = {Device("zelvane.cuedeck", "192.168.1.50", 4300)};
     devices[0].refusalCode = 255;
