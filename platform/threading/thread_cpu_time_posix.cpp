@@ -4,12 +4,24 @@
 
 namespace zplat {
 
-uint64_t ThreadCpuTimeNs() {
+namespace {
+
+uint64_t ClockNs(clockid_t clock) {
     timespec t{};
-    if (::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t) != 0) {
+    if (::clock_gettime(clock, &t) != 0) {
         return 0;
     }
     return static_cast<uint64_t>(t.tv_sec) * 1000000000u + static_cast<uint64_t>(t.tv_nsec);
+}
+
+}  // namespace
+
+uint64_t ThreadCpuTimeNs() {
+    return ClockNs(CLOCK_THREAD_CPUTIME_ID);
+}
+
+uint64_t ProcessCpuTimeNs() {
+    return ClockNs(CLOCK_PROCESS_CPUTIME_ID);
 }
 
 }  // namespace zplat

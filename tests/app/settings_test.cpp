@@ -95,7 +95,8 @@ TEST(SettingsPathTest, ProgramsInTheInstallDirectory) {
 TEST(SettingsPathTest, FixedForTheRunningProgram) {
     char program[kSettingsPathSize];
     ASSERT_GT(zplat::GetModuleFileNameA(nullptr, program, sizeof program), 0u);
-    const std::string beside = std::string(program) + ".cfg";  // app_tests has no extension
+    // app_tests on Linux, app_tests.exe on Windows: app_tests.cfg either way.
+    const std::string beside = std::filesystem::path(program).replace_extension(".cfg").string();
     const std::string bare = std::filesystem::path(beside).filename().string();
 
     char path[kSettingsPathSize];

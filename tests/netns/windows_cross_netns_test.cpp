@@ -7,11 +7,18 @@
 // starts it); no prefix is shared with anything outside the test. zunit.exe cannot tell a
 // namespace from the machine's own network under Wine, so it runs with --allow-host-network, here
 // only ever inside the test's namespaces.
+//
+// Wine's WMI resolves the host name while it lists adapter configurations. No DNS server answers
+// inside the namespaces, and the resolver's timeout (5 s a try) would hold the search that long:
+// the Wine programs see a resolver file of the test's own that names the loopback, which refuses
+// at once. It is bound over /etc/resolv.conf in the mount namespace `ip netns exec` makes for the
+// one command, so the machine's file is not touched.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/netns/simulated_network.h"
@@ -50,21 +57,25 @@ protected:
         simulator_.reset();
         // Each prefix's server ends with the test (it was started inside the test's namespace).
         for (const char* side : {"a", "b"}) {
-            ztest::RunCommand("WINEPREFIX=" + Path(std::string("wine-") + side) +
-                              " wineserver -k");
+            ztest::RunCommand("WINEPREFIX=" + Path(std::string("wine-") + side) + " wineserver -k");
         }
         SimulatedNetworkTest::TearDown();
     }
 
-    std::string WineEnvironment(const char* side) {
-        return "WINEPREFIX=" + Path(std::string("wine-") + side) + " WINEDEBUG=-all DISPLAY=";
+    // The shell command that runs `zunit.exe <args>` under Wine with the prefix of one side.
+    std::string WineCommand(const char* side, const std::string& args) {
+        const std::string resolver = Path("resolv.conf");
+        std::ofstream(resolver) << "nameserver 127.0.0.1\n";
+        return "mount --bind " + resolver +
+               " /etc/resolv.conf && exec env WINEPREFIX=" + Path(std::string("wine-") + side) +
+               " WINEDEBUG=-all DISPLAY= wine " + ZUNIT_WINDOWS_EXE + " " + args;
     }
 
     // `zunit.exe <args>` under Wine in namespace a, as RunZunit runs the Linux one.
     int RunWindowsZunit(const std::string& args, std::string* out, std::string* err) {
-        const std::string command = "ip netns exec " + pair_.a + " env " + WineEnvironment("a") +
-                                    " wine " + ZUNIT_WINDOWS_EXE + " " + args + " > " +
-                                    Path("wine.out") + " 2> " + Path("wine.err");
+        const std::string command = "ip netns exec " + pair_.a + " sh -c '" +
+                                    WineCommand("a", args) + "' > " + Path("wine.out") + " 2> " +
+                                    Path("wine.err");
         const int status = std::system(command.c_str());
         *out = ReadFile(Path("wine.out"));
         *err = ReadFile(Path("wine.err"));
@@ -94,7 +105,9 @@ TEST_F(WindowsCrossNetnsTest, WindowsScanFindsTheLinuxSimulator) {
     ASSERT_TRUE(windows.is_array()) << windowsOut << err;
     ASSERT_EQ(linux.size(), 3u) << linuxOut;
     EXPECT_EQ(WithoutInterfaceNames(windows), WithoutInterfaceNames(linux))
-        << "Windows:\n" << windowsOut << "\nLinux:\n" << linuxOut;
+        << "Windows:\n"
+        << windowsOut << "\nLinux:\n"
+        << linuxOut;
 }
 
 TEST_F(WindowsCrossNetnsTest, LinuxScanFindsTheWindowsSimulator) {
@@ -106,20 +119,24 @@ TEST_F(WindowsCrossNetnsTest, LinuxScanFindsTheWindowsSimulator) {
 
     std::ofstream(Path("devices.json")) << kDevices;
     simulator_ = net_.Spawn(pair_.b,
-                            {"env", "WINEPREFIX=" + Path("wine-b"), "WINEDEBUG=-all", "DISPLAY=",
-                             "wine", ZUNIT_WINDOWS_EXE, "simulate", "--allow-host-network",
-                             "--devices", Path("devices.json"), "--delay", "30"},
-                            Path("simulator.out"));
+                            {"sh", "-c",
+                             WineCommand("b", "simulate --allow-host-network --devices " +
+                                                  Path("devices.json") + " --delay 30")},
+                            Path("wine-simulator.out"));
     ASSERT_NE(simulator_, nullptr);
-    // A new prefix is made on the first start: that takes Wine a while.
+    // A new prefix is made on the first start: that takes Wine a while. (Its own output file: the
+    // Linux simulator's says "listening" too.)
     ASSERT_TRUE(WaitFor(
-        [&] { return ReadFile(Path("simulator.out")).find("listening") != std::string::npos; },
+        [&] { return ReadFile(Path("wine-simulator.out")).find("listening") != std::string::npos; },
         120000))
-        << ReadFile(Path("simulator.out"));
+        << ReadFile(Path("wine-simulator.out"));
     std::string out;
-    ASSERT_EQ(RunZunit("scan --time 2 --interval 300 --json", &out, &err), 0) << err;
+    ASSERT_EQ(RunZunit("scan --time 2 --interval 300 --json", &out, &err), 0)
+        << err << "\nzunit.exe simulate:\n" << ReadFile(Path("wine-simulator.out"));
     EXPECT_EQ(Json::parse(out, nullptr, false), Json::parse(reference, nullptr, false))
-        << "with zunit.exe simulate:\n" << out << "\nwith zunit simulate:\n" << reference;
+        << "with zunit.exe simulate:\n"
+        << out << "\nwith zunit simulate:\n"
+        << reference;
 }
 
 }  // namespace
