@@ -1,7 +1,7 @@
 #pragma once
 // The machine's names and name resolution, in the shape of gethostname, gethostbyname and
-// GetComputerNameEx. The socket-style calls need a Winsock start-up (platform/network/socket.h) like the
-// calls they stand in for and report errors through WSAGetLastError.
+// GetComputerNameEx. The socket-style calls need a Winsock start-up (platform/network/socket.h)
+// like the calls they stand in for and report errors through WSAGetLastError.
 //
 //   char name[128];
 //   if (zplat::GetHostName(name, sizeof name) == 0) { ... }

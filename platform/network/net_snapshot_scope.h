@@ -1,8 +1,8 @@
 #pragma once
 // One look at the network for a stretch of work. While a NetSnapshotScope is open on a thread,
-// the IP Helper calls made on that thread (platform/network/ip_helper.h) answer as they first answered in
-// the scope, and the backends that read the system keep what they read or built for the rest of
-// the scope: the POSIX IP Helper reads the system once, the synthesized registry view
+// the IP Helper calls made on that thread (platform/network/ip_helper.h) answer as they first
+// answered in the scope, and the backends that read the system keep what they read or built for the
+// rest of the scope: the POSIX IP Helper reads the system once, the synthesized registry view
 // (platform/registry/system_registry.h) is built once. Outside every scope each call reads anew.
 //
 //   {

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "platform/registry/registry.h"
 #include "platform/network/wmi.h"
+#include "platform/registry/registry.h"
 
 namespace zplat {
 

@@ -1,10 +1,10 @@
 // The default registry view on POSIX: the Wine prefix's registry files and the view of
 // SYSTEM\CurrentControlSet synthesized from the network records and sysfs.
 
+#include "platform/process/wine_prefix.h"
 #include "platform/registry/reg_file.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/system_registry.h"
-#include "platform/process/wine_prefix.h"
 
 namespace zplat {
 

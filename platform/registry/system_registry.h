@@ -1,7 +1,7 @@
 #pragma once
 // The part of the registry under HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet that the network
-// code reads, synthesized from the adapter records (platform/network/ip_helper.h) and the PCI devices
-// (platform/network/pci_devices.h):
+// code reads, synthesized from the adapter records (platform/network/ip_helper.h) and the PCI
+// devices (platform/network/pci_devices.h):
 //   Services\Tcpip\Parameters\Adapters\<name>     IpConfig = Tcpip\Parameters\Interfaces\<name>
 //   Services\Tcpip\Parameters\Interfaces\<name>   EnableDHCP, IPAddress, SubnetMask,
 //       DefaultGateway, NameServer, NTEContextList, and with DHCP the Dhcp... values
@@ -15,9 +15,9 @@
 //                        std::make_shared<zplat::SystemRegistry>());
 //
 // BuildSystemRegistry is the pure translation. SystemRegistry builds the view from the records of
-// whatever IP Helper backend is installed: once per snapshot scope (platform/network/net_snapshot_scope.h)
-// while one is open on the calling thread, else anew at every open, so the view follows the
-// system.
+// whatever IP Helper backend is installed: once per snapshot scope
+// (platform/network/net_snapshot_scope.h) while one is open on the calling thread, else anew at
+// every open, so the view follows the system.
 
 #include <cstdint>
 #include <functional>

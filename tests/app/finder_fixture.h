@@ -31,9 +31,9 @@
 #include "controls/graphic_button_xt.h"
 #include "platform/files/memory_profile_file_store.h"
 #include "platform/files/profile.h"
-#include "platform/registry/registry.h"
-#include "platform/process/shell.h"
 #include "platform/files/string_resources.h"
+#include "platform/process/shell.h"
+#include "platform/registry/registry.h"
 #include "tests/catalogue/fake_network_device.h"
 #include "tests/catalogue/fake_user_agent.h"
 

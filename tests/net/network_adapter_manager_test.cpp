@@ -7,9 +7,9 @@
 
 #include "net/network_adapter_pci_location.h"
 #include "platform/network/fake_ip_helper.h"
+#include "platform/network/wmi.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/system_registry.h"
-#include "platform/network/wmi.h"
 
 namespace {
 

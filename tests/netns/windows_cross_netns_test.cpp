@@ -132,7 +132,8 @@ TEST_F(WindowsCrossNetnsTest, LinuxScanFindsTheWindowsSimulator) {
         << ReadFile(Path("wine-simulator.out"));
     std::string out;
     ASSERT_EQ(RunZunit("scan --time 2 --interval 300 --json", &out, &err), 0)
-        << err << "\nzunit.exe simulate:\n" << ReadFile(Path("wine-simulator.out"));
+        << err << "\nzunit.exe simulate:\n"
+        << ReadFile(Path("wine-simulator.out"));
     EXPECT_EQ(Json::parse(out, nullptr, false), Json::parse(reference, nullptr, false))
         << "with zunit.exe simulate:\n"
         << out << "\nwith zunit simulate:\n"
