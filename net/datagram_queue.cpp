@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/wait.h"
+#include "platform/threading/wait.h"
 
 ZDatagramQueue::ZDatagramQueue(uint32_t maxDatagrams, uint32_t maxBytes)
     : maxDatagrams_(std::max<uint32_t>(maxDatagrams, 1)),
