@@ -31,7 +31,7 @@
 #include "app/ui_stall_meter.h"
 #include "app/unitfinder_dialog.h"
 #include "ndd/ndd_user_agent.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace {
 

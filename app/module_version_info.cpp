@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/module.h"
-#include "platform/module_version.h"
+#include "platform/files/module.h"
+#include "platform/files/module_version.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The program's version as the caption shows it: read from the version block of the executable
-// file (platform/module_version.h) and turned into text. Both programs' --version print the same
-// text (GetProgramVersionText), so it always agrees with the caption.
+// file (platform/files/module_version.h) and turned into text. Both programs' --version print the
+// same text (GetProgramVersionText), so it always agrees with the caption.
 //
 //   int major, minor, release, build;
 //   char product[64];

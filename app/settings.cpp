@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/module.h"
-#include "platform/profile.h"
+#include "platform/files/module.h"
+#include "platform/files/profile.h"
 
 // Where the build installs programs (CMAKE_INSTALL_FULL_BINDIR); empty when it says nothing.
 #ifndef ZUNIT_INSTALL_BINDIR

@@ -1,6 +1,6 @@
 #include "app/string_table.h"
 
-#include "platform/string_resources.h"
+#include "platform/files/string_resources.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "app/unitfinder_dialog.h"
-#include "platform/memory_usage.h"
-#include "platform/thread_cpu_time.h"
+#include "platform/process/memory_usage.h"
+#include "platform/threading/thread_cpu_time.h"
 
 namespace {
 

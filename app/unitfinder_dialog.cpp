@@ -33,8 +33,8 @@
 #include "ndd/ndd_user_agent.h"
 #include "ndd/network_device_detection.h"
 #include "net/send_pacer.h"
-#include "platform/module.h"
-#include "platform/string_resources.h"
+#include "platform/files/module.h"
+#include "platform/files/string_resources.h"
 
 namespace {
 

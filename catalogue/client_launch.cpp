@@ -5,9 +5,9 @@
 
 #include "catalogue/process_launcher.h"
 #include "foundation/string.h"
-#include "platform/process.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
+#include "platform/process/process.h"
+#include "platform/process/shell.h"
+#include "platform/registry/registry.h"
 #include "platform/win_error.h"
 
 namespace {

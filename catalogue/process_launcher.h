@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/process.h"
+#include "platform/process/process.h"
 
 class ZProcessLauncher {
 public:

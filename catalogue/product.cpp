@@ -5,7 +5,7 @@
 #include "catalogue/client_launch.h"
 #include "catalogue/product_info.h"
 #include "ndd/network_device_interface.h"
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 namespace {
 

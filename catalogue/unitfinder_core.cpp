@@ -4,7 +4,7 @@
 
 #include "ndd/ndd_user_agent.h"
 #include "ndd/network_device_interface.h"
-#include "platform/wait.h"
+#include "platform/threading/wait.h"
 
 namespace {
 

@@ -41,7 +41,7 @@
 #include "foundation/thread.h"
 #include "ndd/ndd_user_agent_handler.h"
 #include "ndd/ndd_user_agent_interface.h"
-#include "platform/event.h"
+#include "platform/threading/event.h"
 
 // Builds the agent from its group address, local port and remote port.
 using ZUserAgentFactory = std::function<INDDUserAgent*(const char* groupAddress, uint16_t localPort,

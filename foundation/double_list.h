@@ -32,7 +32,7 @@
 #include "foundation/list_compare.h"
 #include "foundation/list_filter.h"
 #include "foundation/list_lock.h"
-#include "platform/critical_section.h"
+#include "platform/threading/critical_section.h"
 
 template <class T>
 class ZIDoubleListIterator;

@@ -25,7 +25,7 @@
 
 #include <cstdarg>
 
-#include "platform/string_resources.h"
+#include "platform/files/string_resources.h"
 
 class ZString {
 public:

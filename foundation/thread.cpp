@@ -1,8 +1,8 @@
 #include "foundation/thread.h"
 
-#include "platform/clock.h"
-#include "platform/critical_section.h"
-#include "platform/thread_message_queue.h"
+#include "platform/threading/clock.h"
+#include "platform/threading/critical_section.h"
+#include "platform/threading/thread_message_queue.h"
 
 namespace {
 

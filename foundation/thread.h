@@ -30,9 +30,9 @@
 #include <mutex>
 
 #include "foundation/thread_handler.h"
-#include "platform/event.h"
-#include "platform/thread.h"
-#include "platform/wait.h"
+#include "platform/threading/event.h"
+#include "platform/threading/thread.h"
+#include "platform/threading/wait.h"
 
 class ZThread {
 public:

@@ -21,7 +21,7 @@
 #include <cstdint>
 
 #include "foundation/double_list.h"
-#include "platform/event.h"
+#include "platform/threading/event.h"
 
 class INetworkDevice;
 

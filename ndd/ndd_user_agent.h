@@ -50,7 +50,7 @@
 #include "ndd/network_device.h"
 #include "ndd/network_device_detection_handler.h"
 #include "ndd/network_device_index.h"
-#include "platform/critical_section.h"
+#include "platform/threading/critical_section.h"
 
 class ZNetworkDeviceDetection;
 

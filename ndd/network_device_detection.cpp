@@ -11,7 +11,7 @@
 #include "net/network_adapter_manager.h"
 #include "net/route_finder.h"
 #include "net/udp_socket.h"
-#include "platform/clock.h"
+#include "platform/threading/clock.h"
 
 namespace {
 

@@ -51,9 +51,9 @@
 #include "net/ip_address.h"
 #include "net/system_network_config.h"
 #include "net/udp_socket_handler.h"
-#include "platform/addr_change.h"
-#include "platform/critical_section.h"
-#include "platform/event.h"
+#include "platform/network/addr_change.h"
+#include "platform/threading/critical_section.h"
+#include "platform/threading/event.h"
 
 class ZNDDProtocolProcessor;
 class ZSubnetSweep;

@@ -38,8 +38,8 @@
 #include "net/cidr_block.h"
 #include "net/send_pacer.h"
 #include "net/subnet_walk.h"
-#include "platform/critical_section.h"
-#include "platform/event.h"
+#include "platform/threading/critical_section.h"
+#include "platform/threading/event.h"
 
 class ZNDDProtocolProcessor;
 class ZRouteFinder;

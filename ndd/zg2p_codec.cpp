@@ -5,7 +5,7 @@
 
 #include "ndd/zg2p_codec_handler.h"
 #include "ndd/zg2p_message.h"
-#include "platform/clock.h"
+#include "platform/threading/clock.h"
 
 namespace {
 

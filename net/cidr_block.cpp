@@ -1,6 +1,6 @@
 #include "net/cidr_block.h"
 
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 namespace {
 

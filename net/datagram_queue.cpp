@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/wait.h"
+#include "platform/threading/wait.h"
 
 ZDatagramQueue::ZDatagramQueue(uint32_t maxDatagrams, uint32_t maxBytes)
     : maxDatagrams_(std::max<uint32_t>(maxDatagrams, 1)),

@@ -8,8 +8,8 @@
 #include "foundation/string_parser.h"
 #include "net/network_adapter_reg_conf.h"
 #include "net/registry_values.h"
-#include "platform/net_snapshot_scope.h"
-#include "platform/registry.h"
+#include "platform/network/net_snapshot_scope.h"
+#include "platform/registry/registry.h"
 
 namespace {
 

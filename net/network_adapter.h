@@ -20,7 +20,7 @@
 #include "foundation/string.h"
 #include "net/ip_address.h"
 #include "net/network_adapter_interface.h"
-#include "platform/ip_helper.h"
+#include "platform/network/ip_helper.h"
 
 class ZNetworkAdapter : public INetworkAdapter {
 public:

@@ -8,9 +8,9 @@
 #include "net/ip_address.h"
 #include "net/network_adapter_pci_location.h"
 #include "net/registry_values.h"
-#include "platform/ip_helper.h"
-#include "platform/net_snapshot_scope.h"
-#include "platform/registry.h"
+#include "platform/network/ip_helper.h"
+#include "platform/network/net_snapshot_scope.h"
+#include "platform/registry/registry.h"
 
 namespace {
 

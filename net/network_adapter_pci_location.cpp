@@ -7,7 +7,7 @@
 #include "foundation/string_parser.h"
 #include "net/registry_values.h"
 #include "net/wmi_network_adapter.h"
-#include "platform/net_snapshot_scope.h"
+#include "platform/network/net_snapshot_scope.h"
 
 namespace {
 

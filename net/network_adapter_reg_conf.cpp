@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "net/registry_values.h"
-#include "platform/net_snapshot_scope.h"
+#include "platform/network/net_snapshot_scope.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 // The subkey names of an open key, in enumeration order.
 std::vector<std::string> RegistrySubKeys(zplat::HKEY key);

@@ -1,7 +1,7 @@
 #include "net/route_finder.h"
 
 #include "net/ip_address.h"
-#include "platform/best_route.h"
+#include "platform/network/best_route.h"
 
 ZRouteFinder::ZRouteFinder() {
     adapters_.Refresh();

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "net/wmi_config2.h"
-#include "platform/host.h"
-#include "platform/inet.h"
+#include "platform/network/host.h"
+#include "platform/network/inet.h"
 
 bool ZSystemNetworkConfig::Load() {
     bool wmiOk = false;

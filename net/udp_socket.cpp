@@ -7,10 +7,10 @@
 
 #include "foundation/double_list_iterator.h"
 #include "net/ip_address.h"
-#include "platform/event.h"
-#include "platform/host.h"
-#include "platform/inet.h"
-#include "platform/socket.h"
+#include "platform/network/host.h"
+#include "platform/network/inet.h"
+#include "platform/network/socket.h"
+#include "platform/threading/event.h"
 
 namespace {
 

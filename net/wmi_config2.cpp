@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/wmi.h"
+#include "platform/network/wmi.h"
 
 namespace {
 

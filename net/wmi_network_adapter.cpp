@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/wmi.h"
+#include "platform/network/wmi.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "net/wmi_session.h"
 
-#include "platform/wmi.h"
+#include "platform/network/wmi.h"
 
 ZWMISession::~ZWMISession() {
     Disconnect();

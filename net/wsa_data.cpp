@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/host.h"
-#include "platform/inet.h"
-#include "platform/socket.h"
+#include "platform/network/host.h"
+#include "platform/network/inet.h"
+#include "platform/network/socket.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ndd/ndd_protocol_processor.h"
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "ndd/network_device_detection.h"
 #include "ndd/zg2p_codec.h"
 #include "ndd/zg2p_message.h"
-#include "platform/datagram_batch.h"
-#include "platform/inet.h"
-#include "platform/socket.h"
-#include "platform/socket_destination.h"
+#include "platform/network/datagram_batch.h"
+#include "platform/network/inet.h"
+#include "platform/network/socket.h"
+#include "platform/network/socket_destination.h"
 
 namespace {
 

@@ -37,8 +37,8 @@
 
 #include "ndd/ndd_protocol_handler.h"
 #include "ndd/zg2p_codec_handler.h"
-#include "platform/datagram_batch.h"
-#include "platform/event.h"
+#include "platform/network/datagram_batch.h"
+#include "platform/threading/event.h"
 #include "tools/answer_flood.h"
 #include "tools/request_log.h"
 #include "tools/simulated_device.h"

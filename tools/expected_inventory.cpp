@@ -217,7 +217,14 @@ std::string ZExpectedInventory::Describe(size_t index) const {
     const Entry& e = entries_[index];
     std::string text;
     auto add = [&](const char* member, const std::string& value) {
-        text += (text.empty() ? "" : " ") + std::string(member) + "=" + value;
+        // Appended piece by piece: GCC 12 at -O3 misreads the temporaries of a + chain as
+        // overlapping copies (-Wrestrict).
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += member;
+        text += '=';
+        text += value;
     };
     if (e.name)
         add("name", Quoted(*e.name));

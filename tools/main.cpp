@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/module_version_info.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "tools/command_line.h"
 #include "tools/connect_command.h"
 #include "tools/interfaces_command.h"

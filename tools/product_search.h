@@ -33,7 +33,7 @@
 #include "ndd/network_device_detection.h"
 #include "net/cidr_block.h"
 #include "net/send_pacer.h"
-#include "platform/event.h"
+#include "platform/threading/event.h"
 #include "tools/product_table.h"
 #include "tools/product_tracker.h"
 

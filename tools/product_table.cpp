@@ -6,7 +6,7 @@
 
 #include "catalogue/product.h"
 #include "foundation/device_text.h"
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 #include "tools/table_text.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "ndd/network_device_interface.h"
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 int64_t ZProductTracker::SteadyNowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -1,17 +1,17 @@
 #include "tools/scan_command.h"
 
-#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
 
-#include "platform/memory_usage.h"
+#include "platform/process/console.h"
+#include "platform/process/memory_usage.h"
+#include "platform/threading/thread_cpu_time.h"
 #include "tools/expected_inventory.h"
 #include "tools/network_namespace.h"
 #include "tools/option_check.h"
@@ -102,7 +102,7 @@ int ZScanCommand::Run() {
         return kExitNetwork;
     }
 
-    const std::clock_t cpuStart = std::clock();
+    const uint64_t cpuStart = zplat::ProcessCpuTimeNs();
     const Clock::time_point start = Clock::now();
     const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(
                                               std::chrono::duration<double>(seconds_));
@@ -118,7 +118,7 @@ int ZScanCommand::Run() {
         return kExitNetwork;
     }
 
-    ZStatusLine status(stderr, !quiet_ && ::isatty(::fileno(stderr)) != 0);
+    ZStatusLine status(stderr, !quiet_ && zplat::IsTerminal(stderr));
     size_t compared = 0;  // the product count at the last --expect comparison
     if (!status.IsEnabled() && expected.GetCount() == 0) {
         // Nothing to show or compare per product: only --until's count ends the wait early.
@@ -188,7 +188,7 @@ int ZScanCommand::Run() {
         exitCode = result.missing.empty() ? kExitSuccess : kExitMissing;
     }
     if (stats_) {
-        const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        const double cpuMs = static_cast<double>(zplat::ProcessCpuTimeNs() - cpuStart) / 1e6;
         const ZNetworkDeviceDetection::Counters path = search.GetAnswerPathCounters();
         const nlohmann::json summary = {{"cycles", search.GetCycleCount()},
                                         {"answers", search.GetTracker().GetAnswerCount()},

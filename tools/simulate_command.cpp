@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "net/ip_address.h"
-#include "platform/event.h"
+#include "platform/threading/event.h"
 #include "tools/device_generator.h"
 #include "tools/device_simulator.h"
 #include "tools/network_namespace.h"

@@ -1,6 +1,5 @@
 #include "tools/watch_command.h"
 
-#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <chrono>
@@ -11,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "foundation/device_text.h"
+#include "platform/process/console.h"
 #include "tools/network_namespace.h"
 #include "tools/option_check.h"
 #include "tools/product_search.h"
@@ -89,7 +89,7 @@ int ZWatchCommand::Run() {
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
 
-    const bool live = !json_ && !events_ && ::isatty(::fileno(stdout)) != 0;
+    const bool live = !json_ && !events_ && zplat::IsTerminal(stdout);
     ZProductTracker& tracker = search.GetTracker();
     // The tracker's times are steady-clock milliseconds; events show wall-clock times.
     const int64_t wallMinusSteady = WallNowMs() - tracker.Now();

@@ -1,5 +1,6 @@
 #include "tools/watch_view.h"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <nlohmann/json.hpp>
@@ -27,12 +28,15 @@ std::string ZWatchView::UtcText(int64_t wallMs) {
         millis += 1000;
         --seconds;
     }
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm utc{};
-    gmtime_r(&t, &utc);
+    // The civil date of the calendar library: the same on every system (no gmtime_r there).
+    const std::chrono::sys_seconds at{std::chrono::seconds(seconds)};
+    const auto day = std::chrono::floor<std::chrono::days>(at);
+    const std::chrono::year_month_day date{day};
+    const std::chrono::hh_mm_ss time{at - day};
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
-                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
+                  int(time.minutes().count()), int(time.seconds().count()),
                   static_cast<int>(millis));
     return text;
 }

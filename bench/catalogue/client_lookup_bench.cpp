@@ -15,7 +15,7 @@
 #include <string>
 
 #include "catalogue/client_launch.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace {
 

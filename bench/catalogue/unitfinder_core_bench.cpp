@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "catalogue/unitfinder_core.h"
-#include "platform/memory_usage.h"
+#include "platform/process/memory_usage.h"
 #include "tests/catalogue/fake_network_device.h"
 #include "tests/catalogue/fake_user_agent.h"
 

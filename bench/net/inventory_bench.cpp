@@ -13,10 +13,10 @@
 
 #include "net/network_adapter_manager.h"
 #include "net/network_adapter_pci_location.h"
-#include "platform/fake_ip_helper.h"
-#include "platform/registry.h"
-#include "platform/system_registry.h"
-#include "platform/wmi.h"
+#include "platform/network/fake_ip_helper.h"
+#include "platform/network/wmi.h"
+#include "platform/registry/registry.h"
+#include "platform/registry/system_registry.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -10,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_profile_file_store.h"
-#include "platform/module.h"
+#include "platform/files/memory_profile_file_store.h"
+#include "platform/files/module.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -95,7 +95,8 @@ TEST(SettingsPathTest, ProgramsInTheInstallDirectory) {
 TEST(SettingsPathTest, FixedForTheRunningProgram) {
     char program[kSettingsPathSize];
     ASSERT_GT(zplat::GetModuleFileNameA(nullptr, program, sizeof program), 0u);
-    const std::string beside = std::string(program) + ".cfg";  // app_tests has no extension
+    // app_tests on Linux, app_tests.exe on Windows: app_tests.cfg either way.
+    const std::string beside = std::filesystem::path(program).replace_extension(".cfg").string();
     const std::string bare = std::filesystem::path(beside).filename().string();
 
     char path[kSettingsPathSize];
@@ -113,12 +114,10 @@ TEST(SettingsPathTest, FixedForTheRunningProgram) {
 class SettingsFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/zunit-settings-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_TRUE(scratch_.ok());
+        dir_ = scratch_.path();
         path_ = dir_ + "/zUnitFinder.cfg";
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     std::string Content() const {
         std::ifstream in(path_, std::ios::binary);
@@ -130,6 +129,7 @@ protected:
         std::ofstream(path_, std::ios::binary) << bytes;
     }
 
+    ScratchDir scratch_{"zunit-settings"};
     std::string dir_;
     std::string path_;
 };

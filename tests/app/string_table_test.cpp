@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/string_resources.h"
+#include "platform/files/string_resources.h"
 
 namespace {
 

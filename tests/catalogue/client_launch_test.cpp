@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "catalogue/product.h"
-#include "platform/process.h"
-#include "platform/reg_file.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
+#include "platform/process/process.h"
+#include "platform/process/shell.h"
+#include "platform/registry/reg_file.h"
+#include "platform/registry/registry.h"
 #include "tests/catalogue/fake_network_device.h"
 
 namespace {

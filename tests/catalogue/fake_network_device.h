@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ndd/network_device_interface.h"
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 class FakeIPAddress : public IIPAddress {
 public:

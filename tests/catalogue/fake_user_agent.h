@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ndd/ndd_user_agent_interface.h"
-#include "platform/event.h"
+#include "platform/threading/event.h"
 
 struct FakeAgentLog {
     std::mutex mutex;

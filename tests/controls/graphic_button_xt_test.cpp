@@ -206,9 +206,9 @@ TEST_F(SystemButtonTest, RoundButtonIsClippedToItsEllipse) {
     button_->GetObjectBitmap()->fill(ToQColor(kMarker));
     button_->Paint();
     const QImage& p = Picture();
-    EXPECT_EQ(At(p, 0, 0), kMarker);    // corners are not drawn
-    EXPECT_EQ(At(p, 37, 0), 0);         // frame ring on top
-    EXPECT_EQ(At(p, 74, 12), 0);        // and at the right and bottom, not under the face
+    EXPECT_EQ(At(p, 0, 0), kMarker);  // corners are not drawn
+    EXPECT_EQ(At(p, 37, 0), 0);       // frame ring on top
+    EXPECT_EQ(At(p, 74, 12), 0);      // and at the right and bottom, not under the face
     EXPECT_EQ(At(p, 37, 24), 0);
     EXPECT_NE(At(p, 37, 12), kMarker);  // elliptic gradient inside
     EXPECT_EQ(At(p, 37, 12), Grey(0xEB + (0x68 - 0xEB) * 10 / 20));

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/string_resources.h"
+#include "platform/files/string_resources.h"
 
 namespace {
 

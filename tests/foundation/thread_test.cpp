@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "foundation/thread_handler.h"
-#include "platform/clock.h"
-#include "platform/event.h"
-#include "platform/thread.h"
+#include "platform/threading/clock.h"
+#include "platform/threading/event.h"
+#include "platform/threading/thread.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include "ndd/zg2p_message.h"
 #include "net/network_adapter_pci_location.h"
 #include "net/route_finder.h"
-#include "platform/clock.h"
-#include "platform/fake_ip_helper.h"
-#include "platform/inet.h"
-#include "platform/registry.h"
-#include "platform/wmi.h"
+#include "platform/network/fake_ip_helper.h"
+#include "platform/network/inet.h"
+#include "platform/network/wmi.h"
+#include "platform/registry/registry.h"
+#include "platform/threading/clock.h"
 #include "recording_protocol_handler.h"
 
 namespace {

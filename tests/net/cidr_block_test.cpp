@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/wait.h"
+#include "platform/threading/wait.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/registry.h"
-#include "platform/wmi.h"
+#include "platform/network/wmi.h"
+#include "platform/registry/registry.h"
 
 namespace {
 

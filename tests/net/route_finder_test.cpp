@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "net/network_adapter_pci_location.h"
-#include "platform/fake_ip_helper.h"
-#include "platform/inet.h"
-#include "platform/registry.h"
-#include "platform/wmi.h"
+#include "platform/network/fake_ip_helper.h"
+#include "platform/network/inet.h"
+#include "platform/network/wmi.h"
+#include "platform/registry/registry.h"
 
 namespace {
 

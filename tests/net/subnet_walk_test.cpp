@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "net/wmi_config2.h"
-#include "platform/inet.h"
-#include "platform/wmi.h"
+#include "platform/network/inet.h"
+#include "platform/network/wmi.h"
 
 namespace {
 

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/inet.h"
+#include "platform/network/inet.h"
+#include "platform/process/wine_detection.h"
+#include "platform/threading/clock.h"
 
 namespace {
 
@@ -207,6 +208,18 @@ TEST(UDPSocketTest, SendToAnUnresolvableNameSendsNothing) {
     EXPECT_EQ(socket.Close(), 0);
 }
 
+TEST(UDPSocketTest, OpenOnAnAddressThatIsNotLocalTearsDown) {
+    if (zplat::RunningUnderWine()) {
+        GTEST_SKIP() << "Wine 8.0 binds a datagram socket to an address no interface has, where "
+                        "Windows and Linux refuse with WSAEADDRNOTAVAIL";
+    }
+    ZUDPSocket socket;
+    const char* foreign[] = {"203.0.113.77"};
+    EXPECT_EQ(socket.Open(1, foreign, 1), -3);
+    EXPECT_FALSE(socket.IsStarted());  // torn down
+    EXPECT_EQ(socket.Close(), -7);
+}
+
 TEST(UDPSocketTest, OpenBindingRules) {
     {
         SCOPED_TRACE("an interface text that does not parse");
@@ -215,14 +228,6 @@ TEST(UDPSocketTest, OpenBindingRules) {
         EXPECT_EQ(socket.Open(1, bad, 1), -8);
         EXPECT_TRUE(socket.IsStarted());  // what was created before stays
         EXPECT_EQ(socket.Close(), 0);
-    }
-    {
-        SCOPED_TRACE("an address that is not local");
-        ZUDPSocket socket;
-        const char* foreign[] = {"203.0.113.77"};
-        EXPECT_EQ(socket.Open(1, foreign, 1), -3);
-        EXPECT_FALSE(socket.IsStarted());  // torn down
-        EXPECT_EQ(socket.Close(), -7);
     }
     {
         SCOPED_TRACE("a fixed port in use, exclusive");

@@ -1,4 +1,4 @@
-#include "platform/addr_change.h"
+#include "platform/network/addr_change.h"
 
 #include <gtest/gtest.h>
 

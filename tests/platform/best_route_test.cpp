@@ -1,4 +1,4 @@
-#include "platform/best_route.h"
+#include "platform/network/best_route.h"
 
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/fake_ip_helper.h"
-#include "platform/inet.h"
+#include "platform/network/fake_ip_helper.h"
+#include "platform/network/inet.h"
 
 namespace {
 

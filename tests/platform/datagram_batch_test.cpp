@@ -1,4 +1,4 @@
-#include "platform/datagram_batch.h"
+#include "platform/network/datagram_batch.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 namespace {
 

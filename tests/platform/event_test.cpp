@@ -1,18 +1,12 @@
-#include "platform/event.h"
+#include "platform/threading/event.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <thread>
 
-#include "platform/clock.h"
+#include "platform/threading/clock.h"
 
 namespace {
-
-bool Readable(int fd) {
-    pollfd p{fd, POLLIN, 0};
-    return poll(&p, 1, 0) == 1 && (p.revents & POLLIN);
-}
 
 TEST(EventTest, ManualResetStaysSignalledUntilReset) {
     zplat::Event ev(true, false);
@@ -28,16 +22,6 @@ TEST(EventTest, AutoResetReleasesOneWaitAndClears) {
     zplat::Event ev(false, true);
     EXPECT_EQ(ev.Wait(0), zplat::WAIT_OBJECT_0);
     EXPECT_EQ(ev.Wait(0), zplat::WAIT_TIMEOUT);
-}
-
-TEST(EventTest, PollFdFollowsTheSignal) {
-    zplat::Event ev(false, false);
-    ASSERT_GE(ev.PollFd(), 0);
-    EXPECT_FALSE(Readable(ev.PollFd()));
-    ev.Set();
-    EXPECT_TRUE(Readable(ev.PollFd()));
-    ev.Wait(0);  // takes the signal
-    EXPECT_FALSE(Readable(ev.PollFd()));
 }
 
 TEST(EventTest, WaitTimesOutAndWakesFromAnotherThread) {

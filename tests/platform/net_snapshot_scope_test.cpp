@@ -1,10 +1,10 @@
-#include "platform/net_snapshot_scope.h"
+#include "platform/network/net_snapshot_scope.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "platform/fake_ip_helper.h"
+#include "platform/network/fake_ip_helper.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/net_snapshot.h"
+#include "platform/network/net_snapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/inet.h"
+#include "platform/network/inet.h"
 
 namespace {
 

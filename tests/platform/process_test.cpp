@@ -1,4 +1,4 @@
-#include "platform/process.h"
+#include "platform/process/process.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/executable_probe.h"
-#include "platform/shell.h"
-#include "platform/wine_prefix.h"
+#include "platform/process/executable_probe.h"
+#include "platform/process/shell.h"
+#include "platform/process/wine_prefix.h"
 
 namespace {
 

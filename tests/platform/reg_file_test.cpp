@@ -1,4 +1,4 @@
-#include "platform/reg_file.h"
+#include "platform/registry/reg_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/socket.h"
+#include "platform/network/socket.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/host.h"
-#include "platform/inet.h"
+#include "platform/network/host.h"
+#include "platform/network/inet.h"
+#include "platform/process/wine_detection.h"
 
 namespace {
 
@@ -238,15 +239,21 @@ TEST_F(WinsockTest, BindErrorsCarryWinsockNumbers) {
     same.port = port;
     EXPECT_EQ(Bind(second, same), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAEADDRINUSE);
-
-    Socket third = WSASocket(WS_AF_INET, WS_SOCK_DGRAM, 0, 0);
-    SockAddrIn foreign;
-    foreign.address = InetAddr("203.0.113.77");  // TEST-NET-3, never local here
-    EXPECT_EQ(Bind(third, foreign), SOCKET_ERROR);
-    EXPECT_EQ(WSAGetLastError(), WSAEADDRNOTAVAIL);
     CloseSocket(first);
     CloseSocket(second);
-    CloseSocket(third);
+}
+
+TEST_F(WinsockTest, BindToAnAddressOfNoLocalInterfaceFails) {
+    if (RunningUnderWine()) {
+        GTEST_SKIP() << "Wine 8.0 binds a datagram socket to an address no interface has, where "
+                        "Windows and Linux refuse with WSAEADDRNOTAVAIL";
+    }
+    Socket s = WSASocket(WS_AF_INET, WS_SOCK_DGRAM, 0, 0);
+    SockAddrIn foreign;
+    foreign.address = InetAddr("203.0.113.77");  // TEST-NET-3, never local here
+    EXPECT_EQ(Bind(s, foreign), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEADDRNOTAVAIL);
+    CloseSocket(s);
 }
 
 TEST_F(WinsockTest, OptionsUseTheWinsockNumbers) {

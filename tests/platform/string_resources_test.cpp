@@ -1,4 +1,4 @@
-#include "platform/string_resources.h"
+#include "platform/files/string_resources.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "platform/system_registry.h"
+#include "platform/registry/system_registry.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/fake_ip_helper.h"
-#include "platform/net_snapshot_scope.h"
+#include "platform/network/fake_ip_helper.h"
+#include "platform/network/net_snapshot_scope.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/thread_cpu_time.h"
+#include "platform/threading/thread_cpu_time.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +30,7 @@ TEST(ThreadCpuTimeTest, GrowsWithWorkNotWithSleep) {
     // some CPU of its own (about 10 ms under the thread sanitizer), so the other thread works
     // long enough for its time to stand well clear of that.
     const uint64_t mine = zplat::ThreadCpuTimeNs();
+    const uint64_t process = zplat::ProcessCpuTimeNs();
     uint64_t theirs = 0;
     std::thread other([&theirs] {
         const uint64_t t0 = zplat::ThreadCpuTimeNs();
@@ -42,6 +43,8 @@ TEST(ThreadCpuTimeTest, GrowsWithWorkNotWithSleep) {
     other.join();
     EXPECT_GE(theirs, 200'000'000u);
     EXPECT_LT(zplat::ThreadCpuTimeNs() - mine, theirs / 4);
+    // The process's time holds every thread's.
+    EXPECT_GE(zplat::ProcessCpuTimeNs() - process, theirs);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/thread_message_queue.h"
+#include "platform/threading/thread_message_queue.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/thread.h"
-#include "platform/wait.h"
+#include "platform/threading/clock.h"
+#include "platform/threading/thread.h"
+#include "platform/threading/wait.h"
 
 namespace {
 

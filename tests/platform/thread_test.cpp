@@ -1,12 +1,12 @@
-#include "platform/thread.h"
+#include "platform/threading/thread.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 
-#include "platform/clock.h"
-#include "platform/critical_section.h"
-#include "platform/event.h"
+#include "platform/threading/clock.h"
+#include "platform/threading/critical_section.h"
+#include "platform/threading/event.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "platform/wmi.h"
+#include "platform/network/wmi.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_ip_helper.h"
-#include "platform/system_registry.h"
+#include "platform/network/fake_ip_helper.h"
+#include "platform/registry/system_registry.h"
 
 namespace {
 
@@ -85,20 +85,6 @@ TEST(WmiTest, ConfigurationsListAddressesOfIpEnabledAdapters) {
               std::vector<std::string>{"10.0.0.53"});
     EXPECT_FALSE(objects[1].Get("IPEnabled").boolValue);
     EXPECT_EQ(objects[1].Get("IPAddress").kind, WmiValue::Kind::Null);
-}
-
-TEST(WmiTest, SystemProviderAnswersFromTheInstalledIpHelper) {
-    auto fake = std::make_shared<FakeIpHelper>();
-    fake->adapters.push_back(Adapter(9, "veth9", MIB_IF_TYPE_ETHERNET, "192.168.9.1"));
-    ScopedIpHelper use(fake);
-    ScopedWmiProvider system(MakeSystemWmi());
-    std::shared_ptr<WbemServices> services;
-    ASSERT_EQ(ConnectServer("\\\\.\\root\\cimv2", &services), S_OK);
-    std::vector<WmiObject> objects;
-    ASSERT_EQ(services->ExecQuery("SELECT * FROM Win32_NetworkAdapterConfiguration", &objects),
-              S_OK);
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(objects[0].Get("IPAddress").strings, std::vector<std::string>{"192.168.9.1"});
 }
 
 }  // namespace

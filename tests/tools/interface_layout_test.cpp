@@ -33,7 +33,7 @@
 #include "net/network_adapter_manager_interface.h"
 #include "net/network_adapter_reg_conf_interface.h"
 #include "net/udp_socket_handler.h"
-#include "platform/executable_probe.h"
+#include "platform/process/executable_probe.h"
 #include "tools/cli_command.h"
 
 namespace {

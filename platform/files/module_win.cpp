@@ -1,0 +1,22 @@
+// GetModuleFileNameA on Windows: the system's own, for the running program.
+
+#include "platform/files/module.h"
+
+// Last: the system headers define macros over some of the names above.
+#include "platform/windows_sdk.h"
+
+namespace zplat {
+
+uint32_t GetModuleFileNameA(HMODULE module, char* buffer, uint32_t size) {
+    if (module != nullptr && module != GetModuleHandleA(nullptr)) {
+        return 0;
+    }
+    char path[32768];
+    DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path) {
+        return 0;
+    }
+    return CopyModuleFileName(std::string_view(path, n), buffer, size);
+}
+
+}  // namespace zplat
