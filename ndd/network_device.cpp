@@ -5,28 +5,33 @@
 ZNetworkDevice::ZNetworkDevice(const char* serviceName, uint16_t port, uint16_t auxValue,
                                const char* deviceName, const char* model, const char* version,
                                const char* info, const char* extraText)
-    : port_(port),
-      auxValue_(auxValue),
-      serviceName_(Copy(serviceName)),
-      deviceName_(Copy(deviceName)),
-      model_(Copy(model)),
-      version_(Copy(version)),
-      info_(Copy(info)),
-      extraText_(Copy(extraText)) {}
+    : port_(port), auxValue_(auxValue) {
+    const char* texts[kTextSlots] = {serviceName, deviceName, model, version, info, extraText};
+    size_t sizes[kTextSlots];
+    size_t total = 0;
+    for (int i = 0; i < kTextSlots; ++i) {
+        sizes[i] = texts[i] != nullptr ? std::strlen(texts[i]) + 1 : 0;  // the text and its NUL
+        total += sizes[i];
+    }
+    if (total > 0) {
+        texts_.reset(new char[total]);
+    }
+    size_t at = 0;
+    for (int i = 0; i < kTextSlots; ++i) {
+        if (texts[i] == nullptr) {
+            offsets_[i] = kAbsent;
+            continue;
+        }
+        std::memcpy(texts_.get() + at, texts[i], sizes[i]);
+        offsets_[i] = static_cast<uint32_t>(at);
+        at += sizes[i];
+    }
+}
 
 ZNetworkDevice::~ZNetworkDevice() = default;
 
-ZNetworkDevice::Text ZNetworkDevice::Copy(const char* text) {
-    if (text == nullptr)
-        return nullptr;
-    const size_t size = std::strlen(text) + 1;  // exactly the text and its NUL
-    Text copy(new char[size]);
-    std::memcpy(copy.get(), text, size);
-    return copy;
-}
-
 const char* ZNetworkDevice::GetServiceName() {
-    return Read(serviceName_);
+    return Read(kServiceName);
 }
 
 uint32_t ZNetworkDevice::GetAddressCount() {
@@ -34,15 +39,18 @@ uint32_t ZNetworkDevice::GetAddressCount() {
 }
 
 IIPAddress* ZNetworkDevice::GetAddress(uint32_t index) {
-    return index < addressCount_ ? addresses_[index].get() : nullptr;
+    if (index >= addressCount_)
+        return nullptr;
+    return index == 0 ? &firstAddress_ : moreAddresses_[index - 1].get();
 }
 
 IIPAddress* ZNetworkDevice::FindAddress(const char* text) {
     if (text == nullptr)
         return nullptr;
     for (uint32_t i = 0; i < addressCount_; ++i) {
-        if (std::strcmp(addresses_[i]->GetAddressText(), text) == 0)
-            return addresses_[i].get();
+        IIPAddress* entry = GetAddress(i);
+        if (std::strcmp(entry->GetAddressText(), text) == 0)
+            return entry;
     }
     return nullptr;
 }
@@ -54,8 +62,9 @@ IIPAddress* ZNetworkDevice::FindAddress(uint32_t address) {
 IIPAddress* ZNetworkDevice::FindAddressInSubnet(uint32_t address, uint32_t mask) {
     const uint32_t broadcast = BroadcastOf(address, mask);
     for (uint32_t i = 0; i < addressCount_; ++i) {
-        if (addresses_[i]->GetBroadcast() == broadcast)
-            return addresses_[i].get();
+        IIPAddress* entry = GetAddress(i);
+        if (entry->GetBroadcast() == broadcast)
+            return entry;
     }
     return nullptr;
 }
@@ -70,16 +79,16 @@ uint16_t ZNetworkDevice::GetAuxValue() {
     return auxValue_;
 }
 const char* ZNetworkDevice::GetDeviceName() {
-    return Read(deviceName_);
+    return Read(kDeviceName);
 }
 const char* ZNetworkDevice::GetModel() {
-    return Read(model_);
+    return Read(kModel);
 }
 const char* ZNetworkDevice::GetVersion() {
-    return Read(version_);
+    return Read(kVersion);
 }
 const char* ZNetworkDevice::GetInfo() {
-    return Read(info_);
+    return Read(kInfo);
 }
 const char* ZNetworkDevice::AddressToText(uint32_t address) {
     return FormatDottedAddress(address);
@@ -88,7 +97,7 @@ IIPAddress* ZNetworkDevice::GetLocalAddress() {
     return &localAddress_;
 }
 const char* ZNetworkDevice::GetExtraText() {
-    return Read(extraText_);
+    return Read(kExtraText);
 }
 
 void ZNetworkDevice::SetUserData(uint32_t userData) {
@@ -98,10 +107,14 @@ void ZNetworkDevice::SetUserData(uint32_t userData) {
 bool ZNetworkDevice::AddAddress(uint32_t address, uint32_t mask, uint32_t index) {
     if (addressCount_ >= kMaxAddresses)
         return false;
-    addresses_[addressCount_] = std::make_unique<ZIPAddress>();
-    ZIPAddress& entry = *addresses_[addressCount_++];
-    entry.SetNumeric(address, mask, 0);
-    entry.SetIndex(static_cast<int32_t>(index));
+    ZIPAddress* entry = &firstAddress_;
+    if (addressCount_ > 0) {
+        moreAddresses_.push_back(std::make_unique<ZIPAddress>());
+        entry = moreAddresses_.back().get();
+    }
+    entry->SetNumeric(address, mask, 0);
+    entry->SetIndex(static_cast<int32_t>(index));
+    ++addressCount_;
     return true;
 }
 

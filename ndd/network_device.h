@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "foundation/double_list.h"
 #include "ndd/network_device_interface.h"
@@ -61,24 +62,27 @@ public:
     void SetLocalAddress(uint32_t address, uint32_t mask);
 
 private:
-    using Text = std::unique_ptr<char[]>;
-    static Text Copy(const char* text);
-    static const char* Read(const Text& text) { return text ? text.get() : ""; }
+    // The six texts, in the order of the constructor's arguments.
+    enum TextSlot { kServiceName, kDeviceName, kModel, kVersion, kInfo, kExtraText, kTextSlots };
+    static constexpr uint32_t kAbsent = 0xFFFFFFFFu;
+    const char* Read(TextSlot slot) const {
+        return offsets_[slot] != kAbsent ? texts_.get() + offsets_[slot] : "";
+    }
 
-    // Made as they are added: an answer's record holds one address, and a record is built for
-    // every answer that arrives, thousands per second in a large installation.
-    std::unique_ptr<ZIPAddress> addresses_[kMaxAddresses];
+    // Address 0 lives in the record, the rest are made as they are added: an answer's record
+    // holds one address, and a record is built for every answer that arrives, thousands per
+    // second in a large installation (two records per device and cycle: the engine's and the
+    // agent's copy).
+    ZIPAddress firstAddress_;
+    std::vector<std::unique_ptr<ZIPAddress>> moreAddresses_;
     uint32_t addressCount_ = 0;
     ZIPAddress localAddress_;
     uint32_t userData_ = 0;
     uint16_t port_;
     uint16_t auxValue_;
-    Text serviceName_;
-    Text deviceName_;
-    Text model_;
-    Text version_;
-    Text info_;
-    Text extraText_;
+    // Every text with its NUL in one block: one allocation per record instead of six.
+    std::unique_ptr<char[]> texts_;
+    uint32_t offsets_[kTextSlots];  // into texts_, kAbsent for a null text
 };
 
 using LNetworkDeviceList = ZIDoubleList<ZNetworkDevice>;

@@ -16,19 +16,23 @@
 //   uint32_t left = queue.Clear();
 //   queue.Restart();            // accepts and hands out again
 //
-// Datagrams come out in the order they went in. The data lives in one block of maxBytes used as
-// a ring (each datagram contiguous; a datagram that does not fit before the block's end starts at
-// its beginning, and the room it skips counts as used until the datagrams before it are taken).
-// The block is reserved at construction and its pages are touched only as the ring reaches them.
-//
+// Datagrams come out in the order they went in. The data lives in a ring of maxBytes (each
+// datagram contiguous in it; a datagram that does not fit before the ring's end starts at its
+// beginning, and the room it skips counts as used until the datagrams before it are taken). An
+// empty queue starts again at the ring's beginning. The ring's memory is made in chunks of
+// kChunkBytes as datagrams reach them, and a chunk no queued datagram uses any more is given
+// back (all but the first, where an empty queue starts again): a burst that filled the queue
+// costs its memory only while it waits, and a quiet socket holds one chunk.
 // Ownership and threads: Push copies the bytes, Pop copies them out; nothing handed in or out is
 // kept. Any thread may call any operation; one lock inside guards everything, and Pop waits for
 // data outside it. The counters only grow (Clear and Restart leave them).
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class ZDatagramQueue {
 public:
@@ -40,16 +44,26 @@ public:
         bool truncated = false;    // the datagram was larger than the buffer it was read into
     };
 
+    // The ring's memory is made and given back in pieces of this size (a ring smaller than this is
+    // one piece): small enough that a drained queue keeps little, large enough that a burst
+    // makes a piece once per hundreds of answers.
+    static constexpr uint32_t kChunkBytes = 64 * 1024;
+
     // Both bounds at least 1.
     ZDatagramQueue(uint32_t maxDatagrams, uint32_t maxBytes);
     ZDatagramQueue(const ZDatagramQueue&) = delete;
     ZDatagramQueue& operator=(const ZDatagramQueue&) = delete;
 
     // Queues a copy. False, and the datagram is counted as dropped, when it would pass either
-    // bound (a datagram longer than maxBytes never fits). A stopped queue still takes datagrams:
+    // bound (a datagram longer than maxBytes never fits) or its chunk of the ring could not be
+    // made. A stopped queue still takes datagrams:
     // Stop ends the waiting side only.
+    // wake false leaves a waiting Pop asleep: a caller that pushes a batch wakes it once after
+    // the batch (Wake), instead of a wake-up, and a system call, for every datagram.
     bool Push(const char* data, uint32_t length, uint32_t fromAddress, uint16_t fromPort,
-              bool truncated);
+              bool truncated, bool wake = true);
+    // Wakes a waiting Pop when a datagram is queued.
+    void Wake();
     // Waits up to timeoutMs (zplat::INFINITE allowed) for the oldest datagram and takes it: its
     // bytes into buffer (at most capacity of them; *info says how many were copied) and its facts
     // into *info. False when the wait ended without one or the queue is stopped.
@@ -72,6 +86,8 @@ public:
     uint64_t GetPushedCount() const;
     uint64_t GetDroppedCount() const;
     uint32_t GetPeakCount() const;
+    // Bytes of the ring's chunks made now: what the queue holds in memory for data.
+    uint32_t GetResidentBytes() const;
 
 private:
     struct Entry {
@@ -82,15 +98,27 @@ private:
         bool truncated;
     };
 
+    // Copies between the ring at position start and flat memory, chunk by chunk.
+    void CopyIn(uint64_t start, const char* data, uint32_t length);
+    void CopyOut(uint64_t start, char* data, uint32_t length) const;
+    // Makes the chunks that hold [start, start + length) of the ring; false when one could not be
+    // made.
+    bool MakeChunks(uint64_t start, uint32_t length);
+    // Gives back the chunks that [from, to) of the ring touched and no queued datagram uses.
+    void ReleaseChunks(uint64_t from, uint64_t to);
+    bool ChunkInUse(uint32_t chunk) const;
+    uint32_t ChunkSize(uint32_t chunk) const;
+    void ResetRing();
+
     mutable std::mutex mutex_;
     uint32_t maxDatagrams_;
     uint32_t maxBytes_;
+    uint32_t chunkBytes_;
     std::condition_variable ready_;
-    std::unique_ptr<char[]> bytes_;     // maxBytes_ of ring
-    std::unique_ptr<Entry[]> entries_;  // maxDatagrams_ slots, a ring of their own
-    uint32_t first_ = 0;                // slot of the oldest datagram
-    uint32_t count_ = 0;
-    // Positions grow without wrapping; position p lives at bytes_[p % maxBytes_]. Everything
+    std::vector<std::unique_ptr<char[]>> chunks_;  // the ring, a null chunk not made yet
+    uint32_t madeBytes_ = 0;
+    std::deque<Entry> entries_;  // oldest first
+    // Positions grow without wrapping; position p lives at ring offset p % maxBytes_. Everything
     // from head_ to tail_ is in use (data and skipped room).
     uint64_t head_ = 0;
     uint64_t tail_ = 0;

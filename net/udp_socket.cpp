@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/double_list_iterator.h"
+#include "net/ip_address.h"
 #include "platform/network/host.h"
 #include "platform/network/inet.h"
 #include "platform/network/socket.h"
@@ -133,8 +134,11 @@ void ZUDPSocket::Drain(zplat::RecvSlot* slots, int count) {
         for (int i = 0; i < n; ++i) {
             const zplat::RecvSlot& slot = slots[i];
             queue_.Push(static_cast<const char*>(slot.buffer), static_cast<uint32_t>(slot.length),
-                        slot.from.address, slot.from.port, slot.truncated);
+                        slot.from.address, slot.from.port, slot.truncated, /*wake=*/false);
         }
+        // Once per batch: the delivery thread then works through the batch in one wake-up, and
+        // this thread makes one system call for it, not one per datagram.
+        queue_.Wake();
         received_.fetch_add(static_cast<uint64_t>(n));
         if (n < count || IsStopRequested()) {
             return;
@@ -152,8 +156,11 @@ int ZUDPSocket::ThreadRun(ZThread* thread) {
             // Reported first, then delivered cut, as a datagram larger than the buffer always was.
             NotifyError(kSockBufferTooSmall);
         }
+        // Formatted by hand into the thread's own buffer, then copied out of it: a handler may
+        // format addresses too while it holds this text.
         char fromAddress[kFromAddressRoom];
-        CopyText(fromAddress, sizeof fromAddress, zplat::InetNtoa(datagram.fromAddress).c_str());
+        const char* dotted = FormatDottedAddress(datagram.fromAddress);
+        std::memcpy(fromAddress, dotted, std::strlen(dotted) + 1);
         NotifyData(receive_buffer_.get(), static_cast<int>(datagram.length), fromAddress,
                    datagram.fromPort);
     }

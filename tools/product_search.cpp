@@ -33,6 +33,7 @@ ZProductSearch::ZProductSearch(const Options& options)
         });
     core_->SetSearchInterval(options.intervalMs);
     core_->SetMaxProducts(options.maxProducts);
+    tracker_.SetMaxKeys(options.maxProducts);
     agent_->AddHandler(&tracker_);  // after the core: its product exists when the tracker hears
 }
 
@@ -75,7 +76,9 @@ void ZProductSearch::OnProductAdded(ZProduct* /*product*/) {
         targetMs_.store(ZProductTracker::SteadyNowMs() - startMs_);
         targetCycle_.store(static_cast<int64_t>(agent_->GetSearchCount()));
     }
-    added_.Set();
+    if (count >= wakeCount_.load()) {
+        added_.Set();
+    }
 }
 
 uint64_t ZProductSearch::GetCycleCount() const {
@@ -131,12 +134,23 @@ std::string ZProductSearch::InterfaceName(const std::string& localAddress) {
     return interfaceNames_.emplace(localAddress, "").first->second;
 }
 
-ZProductRow ZProductSearch::RowOf(const ZProduct& product, bool details) {
+ZProductRow ZProductSearch::RowOf(const ZProduct& product, bool details, InstalledMemo* installed) {
     ZProductRow row = ZProductRow::FromProduct(product);
     if (!details) {
         return row;
     }
-    row.installed = product.IsClientInstalled();
+    if (installed == nullptr) {
+        row.installed = product.IsClientInstalled();
+    } else {
+        // The answer depends on the kind and the major version only, and each check reads the
+        // registry: once per kind and version for a table of thousands of rows.
+        const auto key = std::make_pair(product.GetType(), product.GetMajorVersion());
+        auto it = installed->find(key);
+        if (it == installed->end()) {
+            it = installed->emplace(key, product.IsClientInstalled()).first;
+        }
+        row.installed = it->second;
+    }
     // The tracker keys products by the bytes the device sent, not by the decoded row texts.
     if (auto seen = tracker_.Find({product.GetServiceName().GetString(), row.address, row.port})) {
         row.localAddress = seen->localAddress;
@@ -159,8 +173,9 @@ std::vector<ZProductRow> ZProductSearch::Rows(bool details) {
 
     std::vector<ZProductRow> rows;
     rows.reserve(products.size());
+    InstalledMemo installed;
     for (ZProduct* p : products) {
-        rows.push_back(RowOf(*p, details));
+        rows.push_back(RowOf(*p, details, &installed));
     }
     return rows;
 }

@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/unitfinder_core.h"
@@ -63,13 +64,21 @@ public:
 
     // True when a product was added since the last call, waiting at most timeoutMs for one.
     bool WaitForProduct(uint32_t timeoutMs);
+    // WaitForProduct wakes only for a product that brings the count to at least count (0, the
+    // default: for every product). A caller that only looks for a count says so, and the
+    // answer path does not wake it for each of thousands of products.
+    void SetWakeCount(size_t count) { wakeCount_.store(count); }
     size_t GetProductCount() const { return products_.load(); }
 
     // The core's products in list order, with details: whether the client is installed and the
     // local interface of the latest answer (these read the registry and the adapters).
     std::vector<ZProductRow> Rows(bool details = true);
-    // One product's row (a product of GetCore()'s list).
-    ZProductRow RowOf(const ZProduct& product, bool details = true);
+    // Whether the client is installed, by product kind and major version, for one table.
+    using InstalledMemo = std::map<std::pair<uint16_t, int>, bool>;
+    // One product's row (a product of GetCore()'s list); with installed, the client check of a
+    // kind and version already made for this table is taken from it, a new one is added.
+    ZProductRow RowOf(const ZProduct& product, bool details = true,
+                      InstalledMemo* installed = nullptr);
     // The row of the product with this key, when the core lists one.
     std::optional<ZProductRow> FindRow(const ZProductTracker::Key& key);
 
@@ -107,5 +116,6 @@ private:
     std::atomic<int64_t> targetMs_{-1};
     std::atomic<int64_t> targetCycle_{-1};
     zplat::Event added_{/*manualReset=*/false, /*initialState=*/false};
+    std::atomic<size_t> wakeCount_{0};
     std::map<std::string, std::string> interfaceNames_;
 };

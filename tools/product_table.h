@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -60,6 +61,8 @@ public:
     explicit ZProductTable(Format format) : format_(format) {}
 
     void Add(const ZProductRow& row) { rows_.push_back(row); }
+    void Add(ZProductRow&& row) { rows_.push_back(std::move(row)); }
+    void Reserve(size_t rows) { rows_.reserve(rows); }
     size_t GetCount() const { return rows_.size(); }
     const std::vector<ZProductRow>& GetRows() const { return rows_; }
     // Orders the rows by address (numerically), port, then service name.

@@ -42,7 +42,14 @@ int ZProductTracker::OnDeviceAnswer(INetworkDevice* device, INDDUserAgent* /*age
     }
     IIPAddress* local = device->GetLocalAddress();
     const char* localText = local != nullptr ? local->GetAddressText() : nullptr;
-    Seen(KeyOf(device), localText != nullptr ? localText : "");
+    // The key's fields as KeyOf makes them, without the key's strings.
+    const char* service = device->GetServiceName();
+    IIPAddress* first = device->GetAddress(0);
+    const std::string address = zplat::InetNtoa(first != nullptr ? first->GetAddress() : 0);
+    const int64_t now = clock_();
+    std::lock_guard<std::mutex> lock(mutex_);
+    Note(KeyView{service != nullptr ? service : "", address, device->GetPort()},
+         localText != nullptr ? localText : "", now);
     return 0;
 }
 
@@ -53,22 +60,42 @@ int ZProductTracker::OnErrorAnswer(uint32_t /*address*/, uint16_t /*code*/,
     return 0;
 }
 
+size_t ZProductTracker::KeyViewHash::operator()(const KeyView& key) const {
+    std::hash<std::string_view> text;
+    size_t h = text(key.address);
+    h ^= text(key.service) + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    return h ^ (static_cast<size_t>(key.port) << 32);
+}
+
 void ZProductTracker::Seen(const Key& key, const std::string& localAddress) {
     const int64_t now = clock_();
     std::lock_guard<std::mutex> lock(mutex_);
+    Note(KeyView{key.service, key.address, key.port}, localAddress, now);
+}
+
+void ZProductTracker::Note(const KeyView& view, std::string_view localAddress, int64_t now) {
     ++answers_;
-    auto [it, added] = sightings_.try_emplace(key);
-    Sighting& s = it->second;
-    if (added) {
+    auto found = index_.find(view);
+    if (found == index_.end()) {
+        if (sightings_.size() >= maxKeys_) {
+            ++overCap_;
+            return;
+        }
+        Key key{std::string(view.service), std::string(view.address), view.port};
+        const auto entry = sightings_.try_emplace(std::move(key)).first;
+        const Key& kept = entry->first;
+        found = index_.emplace(KeyView{kept.service, kept.address, kept.port}, entry).first;
+        Sighting& s = entry->second;
         s.firstSeenMs = now;
-        events_.push_back({EventKind::kAppeared, key, now, now});
-    } else if (s.stale) {
+        events_.push_back({EventKind::kAppeared, kept, now, now});
+    } else if (Sighting& s = found->second->second; s.stale) {
         s.stale = false;
         --staleCount_;
-        events_.push_back({EventKind::kBack, key, now, s.lastSeenMs});
+        events_.push_back({EventKind::kBack, found->second->first, now, s.lastSeenMs});
     }
+    Sighting& s = found->second->second;
     s.lastSeenMs = now;
-    s.localAddress = localAddress;
+    s.localAddress.assign(localAddress.data(), localAddress.size());
     ++s.answers;
 }
 
@@ -94,6 +121,16 @@ std::optional<ZProductTracker::Sighting> ZProductTracker::Find(const Key& key) c
         return std::nullopt;
     }
     return it->second;
+}
+
+void ZProductTracker::SetMaxKeys(size_t count) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    maxKeys_ = count == 0 ? 1 : count;
+}
+
+uint64_t ZProductTracker::GetOverCapCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return overCap_;
 }
 
 size_t ZProductTracker::GetCount() const {

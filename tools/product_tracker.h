@@ -19,13 +19,16 @@
 //
 // Ownership: nothing is owned but the tracker's own records; the agent does not own its handlers.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "ndd/ndd_user_agent_handler.h"
@@ -77,8 +80,14 @@ public:
     int OnDeviceAnswer(INetworkDevice* device, INDDUserAgent* agent) override;
     int OnErrorAnswer(uint32_t address, uint16_t code, INDDUserAgent* agent) override;
 
-    // Records an answer at the clock's time: a new key appears, a stale one is back.
+    // Records an answer at the clock's time: a new key appears, a stale one is back. A new key
+    // past the cap (SetMaxKeys) is not kept, only counted (GetOverCapCount): answers of forged
+    // devices cost no memory past it.
     void Seen(const Key& key, const std::string& localAddress);
+    // At most this many keys (at least 1; unlimited unless set). The search sets the core's
+    // product cap: both see the same answers in the same order, so they keep the same products.
+    void SetMaxKeys(size_t count);
+    uint64_t GetOverCapCount() const;
     // Marks the products that have not answered for longer than staleAfterMs as stale, then
     // returns every event since the previous Sweep in the order they happened.
     std::vector<Event> Sweep();
@@ -94,11 +103,32 @@ public:
     static Key KeyOf(INetworkDevice* device);
 
 private:
+    // A key's fields as views: answers are looked up without making the key's strings, and the
+    // index's views point into the keys of sightings_, whose nodes never move.
+    struct KeyView {
+        std::string_view service;
+        std::string_view address;
+        uint16_t port = 0;
+        bool operator==(const KeyView& other) const = default;
+    };
+    struct KeyViewHash {
+        size_t operator()(const KeyView& key) const;
+    };
+    using Sightings = std::map<Key, Sighting>;
+
+    // Seen's work, on the mutex's hold.
+    void Note(const KeyView& key, std::string_view localAddress, int64_t now);
+
     const uint32_t staleAfterMs_;
     const Clock clock_;
     mutable std::mutex mutex_;
-    std::map<Key, Sighting> sightings_;
+    // In key order, the order Sweep reports stale products in; index_ finds an entry by hash,
+    // not by a walk of string comparisons down the tree (thousands of answers a second).
+    Sightings sightings_;
+    std::unordered_map<KeyView, Sightings::iterator, KeyViewHash> index_;
     std::vector<Event> events_;
+    size_t maxKeys_ = SIZE_MAX;
+    uint64_t overCap_ = 0;
     size_t staleCount_ = 0;
     uint64_t answers_ = 0;
     uint64_t refusals_ = 0;

@@ -160,6 +160,64 @@ TEST(DatagramQueue, RingMatchesAPlainModelOverManyWraps) {
     EXPECT_GT(expectedDrops, 0u);
 }
 
+// A ring of several chunks: a burst that fills it makes its chunks, the datagrams (some of them
+// across a chunk's edge) come out whole and in order, a full ring still drops and counts, and
+// once drained the ring holds its first chunk only. An empty queue starts again at the ring's
+// beginning, so a trickle through a queue that once wrapped touches nothing more.
+TEST(DatagramQueue, ChunksOfABurstAreGivenBackWhenDrained) {
+    constexpr uint32_t kChunk = ZDatagramQueue::kChunkBytes;
+    constexpr uint32_t kMaxBytes = 4 * kChunk + 1000;  // a short last chunk
+    ZDatagramQueue queue(100000, kMaxBytes);
+    EXPECT_EQ(queue.GetResidentBytes(), 0u);
+    ASSERT_TRUE(PushText(queue, "first"));
+    EXPECT_EQ(queue.GetResidentBytes(), kChunk);
+    EXPECT_EQ(PopText(queue), "first");
+    EXPECT_EQ(queue.GetResidentBytes(), kChunk);  // the first chunk stays
+
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        std::vector<std::string> sent;
+        uint64_t droppedBefore = queue.GetDroppedCount();
+        for (uint32_t n = 0;; ++n) {
+            std::string text(300 + n % 77, static_cast<char>('a' + n % 26));
+            std::memcpy(text.data(), &n, sizeof n);
+            if (!PushText(queue, text)) {
+                break;
+            }
+            sent.push_back(text);
+        }
+        EXPECT_EQ(queue.GetDroppedCount(), droppedBefore + 1);
+        EXPECT_LE(queue.GetQueuedBytes(), kMaxBytes);
+        EXPECT_EQ(queue.GetResidentBytes(), kMaxBytes);  // every chunk made
+        // Half out, half again in: the ring wraps and frees the chunks the head has left.
+        size_t next = 0;
+        for (; next < sent.size() / 2; ++next) {
+            ASSERT_EQ(PopText(queue), sent[next]);
+        }
+        EXPECT_LT(queue.GetResidentBytes(), kMaxBytes);
+        for (uint32_t n = 0; n < 200; ++n) {
+            std::string text(400, static_cast<char>('A' + n % 26));
+            ASSERT_TRUE(PushText(queue, text));
+            sent.push_back(text);
+        }
+        for (; next < sent.size(); ++next) {
+            ASSERT_EQ(PopText(queue), sent[next]) << next;
+        }
+        EXPECT_EQ(PopText(queue), "(none)");
+        EXPECT_EQ(queue.GetQueuedBytes(), 0u);
+        EXPECT_EQ(queue.GetResidentBytes(), kChunk);
+    }
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(PushText(queue, std::string(500, 't')));
+        ASSERT_EQ(PopText(queue), std::string(500, 't'));
+        ASSERT_EQ(queue.GetResidentBytes(), kChunk);
+    }
+    ASSERT_TRUE(PushText(queue, "x"));
+    ASSERT_TRUE(PushText(queue, "y"));
+    EXPECT_EQ(queue.Clear(), 2u);
+    EXPECT_EQ(queue.GetResidentBytes(), kChunk);
+}
+
 TEST(DatagramQueue, PopCutsToTheCallersBuffer) {
     ZDatagramQueue queue(4, 100);
     ASSERT_TRUE(PushText(queue, "abcdefgh"));

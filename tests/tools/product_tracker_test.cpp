@@ -118,6 +118,70 @@ TEST_F(ProductTrackerTest, AnswersAreKeyedAsTheCoreKeysItsProducts) {
     EXPECT_EQ(tracker_.GetRefusalCount(), 1u);
 }
 
+// Keys that differ in one field are products of their own; a repeat, through the handler or
+// Seen, finds its own; stale products are reported in key order, not in the order they came.
+TEST_F(ProductTrackerTest, EachFieldOfTheKeyTellsProductsApartAndStaleOnesComeInKeyOrder) {
+    const ZProductTracker::Key keys[] = {
+        {"zelvane.vxp2", "10.0.0.9", 80},        {"zelvane.cuedeck", "10.0.0.50", 4300},
+        {"zelvane.cuedeck", "10.0.0.50", 4301},   // port
+        {"zelvane.cuedeck", "10.0.0.5", 4300},    // address, a prefix of another
+        {"zelvane.cuedeck2", "10.0.0.50", 4300},  // service
+    };
+    for (const auto& k : keys) {
+        tracker_.Seen(k, "10.0.0.1");
+    }
+    FakeNetworkDevice again("zelvane.cuedeck", "10.0.0.50", 4300);
+    again.local.text = "10.0.0.2";
+    tracker_.OnDeviceAnswer(&again, nullptr);
+    tracker_.Seen(keys[3], "10.0.0.3");
+    EXPECT_EQ(tracker_.GetCount(), 5u);
+    EXPECT_EQ(tracker_.GetAnswerCount(), 7u);
+    struct Row {
+        size_t key;
+        uint64_t answers;
+        const char* local;
+    } rows[] = {{0, 1, "10.0.0.1"},
+                {1, 2, "10.0.0.2"},
+                {2, 1, "10.0.0.1"},
+                {3, 2, "10.0.0.3"},
+                {4, 1, "10.0.0.1"}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.key);
+        const auto seen = tracker_.Find(keys[r.key]);
+        ASSERT_TRUE(seen.has_value());
+        EXPECT_EQ(seen->answers, r.answers);
+        EXPECT_EQ(seen->localAddress, r.local);
+    }
+    tracker_.Sweep();
+    now_ += 10000;
+    std::string stale;
+    for (const auto& e : tracker_.Sweep()) {
+        stale += e.key.service + "/" + e.key.address + ":" + std::to_string(e.key.port) + " ";
+    }
+    EXPECT_EQ(stale,
+              "zelvane.cuedeck/10.0.0.5:4300 zelvane.cuedeck/10.0.0.50:4300 "
+              "zelvane.cuedeck/10.0.0.50:4301 zelvane.cuedeck2/10.0.0.50:4300 "
+              "zelvane.vxp2/10.0.0.9:80 ");
+}
+
+// Past the cap a new key is counted, not kept; keys already kept go on as before.
+TEST_F(ProductTrackerTest, NewKeysPastTheCapAreCountedNotKept) {
+    tracker_.SetMaxKeys(2);
+    const ZProductTracker::Key c{"zelvane.cuedeck", "10.0.0.52", 4300};
+    tracker_.Seen(a_, "");
+    tracker_.Seen(b_, "");
+    tracker_.Seen(c, "");
+    tracker_.Seen(c, "");
+    tracker_.Seen(a_, "10.0.0.9");
+    EXPECT_EQ(tracker_.GetCount(), 2u);
+    EXPECT_FALSE(tracker_.Find(c).has_value());
+    EXPECT_EQ(tracker_.GetOverCapCount(), 2u);
+    EXPECT_EQ(tracker_.GetAnswerCount(), 5u);
+    EXPECT_EQ(tracker_.Find(a_)->answers, 2u);
+    EXPECT_EQ(tracker_.Find(a_)->localAddress, "10.0.0.9");
+    EXPECT_EQ(Kinds(tracker_.Sweep()), "appeared:10.0.0.50 appeared:10.0.0.51");
+}
+
 ZProductRow Row() {
     ZProductRow r;
     r.name = "Booth 2";
