@@ -105,8 +105,33 @@ void ZDatagramQueue::ResetRing() {
 }
 
 bool ZDatagramQueue::Push(const char* data, uint32_t length, uint32_t fromAddress,
-                          uint16_t fromPort, bool truncated, bool wake) {
+                          uint16_t fromPort, bool truncated) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!PushLocked(data, length, fromAddress, fromPort, truncated)) {
+        return false;
+    }
+    // Without a waiter this costs no system call; with one, the first datagram wakes it.
+    ready_.notify_one();
+    return true;
+}
+
+uint32_t ZDatagramQueue::PushBatch(const Incoming* datagrams, uint32_t count) {
+    uint32_t queued = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (uint32_t i = 0; i < count; ++i) {
+            const Incoming& d = datagrams[i];
+            queued += PushLocked(d.data, d.length, d.fromAddress, d.fromPort, d.truncated) ? 1 : 0;
+        }
+    }
+    if (queued > 0) {
+        ready_.notify_one();
+    }
+    return queued;
+}
+
+bool ZDatagramQueue::PushLocked(const char* data, uint32_t length, uint32_t fromAddress,
+                                uint16_t fromPort, bool truncated) {
     uint64_t start = tail_;
     if (entries_.empty()) {
         // Empty: start again at the ring's beginning, in the chunk that is kept, so that a queue
@@ -132,18 +157,7 @@ bool ZDatagramQueue::Push(const char* data, uint32_t length, uint32_t fromAddres
     queuedBytes_ += length;
     ++pushed_;
     peak_ = std::max(peak_, static_cast<uint32_t>(entries_.size()));
-    if (wake) {
-        // Without a waiter this costs no system call; with one, the first datagram wakes it.
-        ready_.notify_one();
-    }
     return true;
-}
-
-void ZDatagramQueue::Wake() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!entries_.empty()) {
-        ready_.notify_one();
-    }
 }
 
 bool ZDatagramQueue::Pop(char* buffer, uint32_t capacity, Datagram* info, uint32_t timeoutMs) {

@@ -54,16 +54,25 @@ public:
     ZDatagramQueue(const ZDatagramQueue&) = delete;
     ZDatagramQueue& operator=(const ZDatagramQueue&) = delete;
 
+    // One datagram as a receive thread read it, for PushBatch.
+    struct Incoming {
+        const char* data = nullptr;
+        uint32_t length = 0;
+        uint32_t fromAddress = 0;  // network order
+        uint16_t fromPort = 0;     // network order
+        bool truncated = false;
+    };
+
     // Queues a copy. False, and the datagram is counted as dropped, when it would pass either
     // bound (a datagram longer than maxBytes never fits) or its chunk of the ring could not be
-    // made. A stopped queue still takes datagrams:
-    // Stop ends the waiting side only.
-    // wake false leaves a waiting Pop asleep: a caller that pushes a batch wakes it once after
-    // the batch (Wake), instead of a wake-up, and a system call, for every datagram.
+    // made. A stopped queue still takes datagrams: Stop ends the waiting side only.
     bool Push(const char* data, uint32_t length, uint32_t fromAddress, uint16_t fromPort,
-              bool truncated, bool wake = true);
-    // Wakes a waiting Pop when a datagram is queued.
-    void Wake();
+              bool truncated);
+    // Push for each of count datagrams, in order, under one taking of the lock, and one wake-up
+    // of a waiting Pop after them: a receive thread that reads in batches then neither contends
+    // with the delivery thread nor makes a system call for every datagram. Returns how many
+    // were queued (the others are counted as dropped).
+    uint32_t PushBatch(const Incoming* datagrams, uint32_t count);
     // Waits up to timeoutMs (zplat::INFINITE allowed) for the oldest datagram and takes it: its
     // bytes into buffer (at most capacity of them; *info says how many were copied) and its facts
     // into *info. False when the wait ended without one or the queue is stopped.
@@ -109,6 +118,8 @@ private:
     bool ChunkInUse(uint32_t chunk) const;
     uint32_t ChunkSize(uint32_t chunk) const;
     void ResetRing();
+    bool PushLocked(const char* data, uint32_t length, uint32_t fromAddress, uint16_t fromPort,
+                    bool truncated);
 
     mutable std::mutex mutex_;
     uint32_t maxDatagrams_;

@@ -131,14 +131,16 @@ void ZUDPSocket::Drain(zplat::RecvSlot* slots, int count) {
             zplat::WSASetLastError(0);
             return;
         }
+        ZDatagramQueue::Incoming batch[zplat::kMaxRecvBatch];
         for (int i = 0; i < n; ++i) {
             const zplat::RecvSlot& slot = slots[i];
-            queue_.Push(static_cast<const char*>(slot.buffer), static_cast<uint32_t>(slot.length),
-                        slot.from.address, slot.from.port, slot.truncated, /*wake=*/false);
+            batch[i] = {static_cast<const char*>(slot.buffer), static_cast<uint32_t>(slot.length),
+                        slot.from.address, slot.from.port, slot.truncated};
         }
-        // Once per batch: the delivery thread then works through the batch in one wake-up, and
-        // this thread makes one system call for it, not one per datagram.
-        queue_.Wake();
+        // The whole batch under one lock and with one wake-up: the delivery thread then works
+        // through it without contending for the queue datagram by datagram, and this thread makes
+        // one system call for it, not one per datagram.
+        queue_.PushBatch(batch, static_cast<uint32_t>(n));
         received_.fetch_add(static_cast<uint64_t>(n));
         if (n < count || IsStopRequested()) {
             return;

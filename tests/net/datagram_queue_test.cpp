@@ -265,6 +265,41 @@ TEST(DatagramQueue, PopWaitsForAPushOrItsTime) {
     pusher.join();
 }
 
+// A batch as the receive thread pushes it: each datagram under the same bounds as Push, in
+// order, and a waiting Pop woken by it.
+TEST(DatagramQueue, BatchKeepsOrderAndBoundsAndWakesAWaitingPop) {
+    ZDatagramQueue queue(3, 100);
+    const std::string big(200, 'x');
+    const ZDatagramQueue::Incoming batch[] = {
+        {"a", 1, 1, 0, false}, {big.data(), 200, 2, 0, false},  // longer than the byte bound
+        {"b", 1, 3, 0, true},  {"c", 1, 4, 0, false},
+        {"d", 1, 5, 0, false},  // past the datagram bound
+    };
+    EXPECT_EQ(queue.PushBatch(batch, 5), 3u);
+    EXPECT_EQ(queue.PushBatch(batch, 0), 0u);
+    EXPECT_EQ(queue.GetDroppedCount(), 2u);
+    ZDatagramQueue::Datagram d;
+    EXPECT_EQ(PopText(queue, &d), "a");
+    EXPECT_EQ(d.fromAddress, 1u);
+    EXPECT_EQ(PopText(queue, &d), "b");
+    EXPECT_TRUE(d.truncated);
+    EXPECT_EQ(PopText(queue), "c");
+    EXPECT_EQ(PopText(queue), "(none)");
+
+    std::string got;
+    std::thread waiter([&] {
+        char buffer[16];
+        ZDatagramQueue::Datagram w;
+        if (queue.Pop(buffer, sizeof buffer, &w, zplat::INFINITE)) {
+            got.assign(buffer, w.length);
+        }
+    });
+    const ZDatagramQueue::Incoming late[] = {{"late", 4, 6, 0, false}};
+    EXPECT_EQ(queue.PushBatch(late, 1), 1u);
+    waiter.join();
+    EXPECT_EQ(got, "late");
+}
+
 // One thread pushes as fast as it can while another takes: what comes out is in order, and
 // every datagram was either taken or counted as dropped.
 TEST(DatagramQueue, ProducerAndConsumerThreads) {
