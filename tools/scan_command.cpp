@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <limits>
@@ -24,8 +25,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How often the live count and an --expect comparison are brought up to date, at most.
+// How often the live count is brought up to date, at most.
 constexpr uint32_t kRefreshMs = 200;
+// The time between two --expect comparisons: each builds every product's row, so one per new
+// product would make a scan among thousands of devices quadratic. A scan therefore ends at most
+// this long after the last expected product answered.
+constexpr uint32_t kCompareGapMs = 50;
 
 int64_t MsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
@@ -120,8 +125,15 @@ int ZScanCommand::Run() {
 
     ZStatusLine status(stderr, !quiet_ && zplat::IsTerminal(stderr));
     size_t compared = 0;  // the product count at the last --expect comparison
-    if (!status.IsEnabled() && expected.GetCount() == 0) {
-        // Nothing to show or compare per product: only --until's count ends the wait early.
+    Clock::time_point lastCompare = start - std::chrono::milliseconds(kCompareGapMs);
+    // Each product fulfils one entry at most, so a comparison cannot succeed before there are as
+    // many products as entries.
+    const auto compareDue = [&](size_t count) {
+        return expected.GetCount() > 0 && count != compared && count >= expected.GetCount();
+    };
+    if (!status.IsEnabled()) {
+        // Nothing to show per product: only --until's count ends the wait early (an --expect
+        // comparison is made on a timer, not for every product).
         search.SetWakeCount(until_ > 0 ? until_ : std::numeric_limits<size_t>::max());
     }
     for (;;) {
@@ -130,10 +142,19 @@ int ZScanCommand::Run() {
             break;
         }
         // Rounded up, so the last wait reaches the end instead of spinning just short of it.
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - now).count();
-        const bool refresh = status.IsEnabled() || expected.GetCount() > 0;
-        search.WaitForProduct(
-            static_cast<uint32_t>(refresh ? std::min<int64_t>(left, kRefreshMs) : left));
+        int64_t waitMs = std::chrono::ceil<std::chrono::milliseconds>(end - now).count();
+        if (status.IsEnabled()) {
+            waitMs = std::min<int64_t>(waitMs, kRefreshMs);
+        }
+        if (expected.GetCount() > 0) {
+            // Looked at once per gap: at once when a comparison is due and the gap is over.
+            const int64_t since = MsBetween(lastCompare, now);
+            const int64_t untilNext =
+                since >= kCompareGapMs ? (compareDue(search.GetProductCount()) ? 0 : kCompareGapMs)
+                                       : kCompareGapMs - since;
+            waitMs = std::min<int64_t>(waitMs, untilNext);
+        }
+        search.WaitForProduct(static_cast<uint32_t>(waitMs));
         const size_t count = search.GetProductCount();
         status.Show("zunit scan: " + std::to_string(count) +
                     (count == 1 ? " device found" : " devices found") + ", search cycle " +
@@ -141,8 +162,9 @@ int ZScanCommand::Run() {
         if (until_ > 0 && count >= until_) {
             break;
         }
-        if (expected.GetCount() > 0 && count != compared) {
+        if (compareDue(count) && MsBetween(lastCompare, Clock::now()) >= kCompareGapMs) {
             compared = count;
+            lastCompare = Clock::now();
             if (expected.Compare(search.Rows(/*details=*/false)).missing.empty()) {
                 break;
             }
