@@ -31,6 +31,7 @@
 #include "app/ui_stall_meter.h"
 #include "app/unitfinder_dialog.h"
 #include "ndd/ndd_user_agent.h"
+#include "platform/process/console.h"
 #include "platform/registry/registry.h"
 
 namespace {
@@ -57,6 +58,10 @@ struct FinderOptions {
     QCommandLineOption timeout{"timeout", "Take the pictures after MS milliseconds at the latest.",
                                "MS", "10000"};
     QCommandLineOption select{"select", "Select the first product named NAME first.", "NAME"};
+    QCommandLineOption rows{"rows",
+                            "With --screenshot: also write the listed rows to FILE (one product a "
+                            "line, the columns' texts separated by tabs).",
+                            "FILE"};
 
     void AddTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(
@@ -65,7 +70,7 @@ struct FinderOptions {
                            "client applications."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({screenshot, screenshots, products, timeout, select});
+        parser.addOptions({screenshot, screenshots, products, timeout, select, rows});
     }
 };
 
@@ -98,6 +103,7 @@ bool AsksForTextOnly(int argc, char** argv) {
 // Prints the help, the version or the error of a bad argument; the exit code. The program ends
 // by returning, so everything is torn down as usual.
 int PrintText(int argc, char** argv) {
+    zplat::AttachParentConsole();
     QCoreApplication app(argc, argv);
     SetApplicationNames();
     QCommandLineParser parser;
@@ -126,6 +132,7 @@ int Run(QApplication& app, QElapsedTimer& sinceStart) {
     const QCommandLineOption& products = options.products;
     const QCommandLineOption& timeout = options.timeout;
     const QCommandLineOption& select = options.select;
+    const QCommandLineOption& rows = options.rows;
 
     TUnitFinderDialog window(MakeAgent);
     // Benchmarks ask for the UI thread's figures through the environment.
@@ -149,6 +156,7 @@ int Run(QApplication& app, QElapsedTimer& sinceStart) {
         options.products = parser.value(products).toInt();
         options.timeoutMs = parser.value(timeout).toInt();
         options.selectName = parser.value(select);
+        options.rowsFile = parser.value(rows);
         runner = std::make_unique<TScreenshotRunner>(&window, options);
         runner->Start();
         // How long the start took, from the program's first line to a window on the screen.

@@ -46,8 +46,9 @@ bool IsInInstallDirectory(const char* modulePath, const char* installDir);
 
 // settingsPath of the main window: the path of the running program, SettingsPathBeside and
 // ChooseSettingsPath, the file beside counting as unwritable when the program is installed
-// (IsInInstallDirectory with the build's install directory); kSettingsFileName when the
-// program's path cannot be had or is too long.
+// (IsInInstallDirectory with the build's install directory; on Windows, a program under the
+// Program Files folder); kSettingsFileName when the program's path cannot be had or is too long.
+// A bare name is kept in the user's configuration directory (~/.config, %APPDATA% on Windows).
 void FixSettingsPath(char* settingsPath, size_t size);
 
 // The close-on-connect setting of the file (false when the file, the section or the key is

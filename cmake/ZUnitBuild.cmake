@@ -77,6 +77,40 @@ function(zunit_gui_gtest name)
     add_executable(${name} ${ARG_SOURCES} "${PROJECT_SOURCE_DIR}/tests/support/gui_test_main.cpp")
     target_link_libraries(${name} PRIVATE zunit_options ${ARG_LIBS} Qt6::Widgets Qt6::Test
                                           GTest::gtest GTest::gmock Threads::Threads)
-    gtest_discover_tests(${name} PROPERTIES LABELS gui ENVIRONMENT QT_QPA_PLATFORM=offscreen
-                         DISCOVERY_TIMEOUT 60)
+    zunit_deploy_qt(${name})
+    if(CMAKE_CROSSCOMPILING)
+        set(discovery DISCOVERY_MODE PRE_TEST)
+    else()
+        set(discovery)
+    endif()
+    gtest_discover_tests(${name} PROPERTIES LABELS gui ENVIRONMENT "${ZUNIT_GUI_TEST_ENVIRONMENT}"
+                         DISCOVERY_TIMEOUT 120 ${discovery})
+endfunction()
+
+# The environment of the GUI tests: Qt's offscreen platform. On Windows (under Wine) its font
+# database reads font files from a folder rather than asking the system: the Liberation fonts
+# that scripts/setup installs, by their path as Wine shows it.
+set(ZUNIT_GUI_TEST_ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+if(WIN32)
+    list(APPEND ZUNIT_GUI_TEST_ENVIRONMENT
+         "QT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/liberation")
+endif()
+
+# zunit_deploy_qt(target): on Windows, copies the Qt DLLs the program links and the platform and
+# style plugins it loads beside it after each link (plugins in platforms/ and styles/, where Qt
+# looks for them next to the program), so that it runs from the build tree as it does installed.
+function(zunit_deploy_qt target)
+    if(NOT WIN32)
+        return()
+    endif()
+    set(dir "$<TARGET_FILE_DIR:${target}>")
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND "${CMAKE_COMMAND}" -E copy_if_different "$<TARGET_RUNTIME_DLLS:${target}>" "${dir}"
+        COMMAND "${CMAKE_COMMAND}" -E make_directory "${dir}/platforms" "${dir}/styles"
+        COMMAND "${CMAKE_COMMAND}" -E copy_if_different
+                "$<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>"
+                "$<TARGET_FILE:Qt6::QOffscreenIntegrationPlugin>" "${dir}/platforms"
+        COMMAND "${CMAKE_COMMAND}" -E copy_if_different
+                "$<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>" "${dir}/styles"
+        COMMAND_EXPAND_LISTS VERBATIM)
 endfunction()

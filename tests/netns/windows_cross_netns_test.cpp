@@ -1,6 +1,8 @@
-// The Windows build's zunit.exe under Wine against the Linux zunit, between two private
+// The Windows build's programs under Wine against the Linux zunit, between two private
 // namespaces: zunit.exe scan finds the devices the Linux simulator plays, and the Linux scan finds
-// the devices zunit.exe simulate plays, each with what the Linux scan alone reports.
+// the devices zunit.exe simulate plays, each with what the Linux scan alone reports; and
+// zUnitFinder.exe, on Wine's own window system under Xvfb, lists the rows the Linux finder lists
+// and writes its picture.
 //
 // Wine's server creates every socket of the programs it runs, so each namespace gets a Wine
 // prefix of its own whose server is started inside that namespace (the first Wine program there
@@ -16,15 +18,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/netns/simulated_network.h"
 
 #ifndef ZUNIT_WINDOWS_EXE
 #error "ZUNIT_WINDOWS_EXE must name the Windows build's zunit.exe"
+#endif
+#ifndef ZUNIT_WINDOWS_FINDER
+#error "ZUNIT_WINDOWS_FINDER must name the Windows build's zUnitFinder.exe"
 #endif
 
 namespace products_test {
@@ -62,20 +71,26 @@ protected:
         SimulatedNetworkTest::TearDown();
     }
 
-    // The shell command that runs `zunit.exe <args>` under Wine with the prefix of one side.
-    std::string WineCommand(const char* side, const std::string& args) {
+    // The shell command that runs `zunit.exe <args>` under Wine with the prefix of one side;
+    // with a display, another program of the Windows build on a screen of Xvfb's own.
+    std::string WineCommand(const char* side, const std::string& args,
+                            const char* program = ZUNIT_WINDOWS_EXE, bool display = false) {
         const std::string resolver = Path("resolv.conf");
         std::ofstream(resolver) << "nameserver 127.0.0.1\n";
-        return "mount --bind " + resolver +
-               " /etc/resolv.conf && exec env WINEPREFIX=" + Path(std::string("wine-") + side) +
-               " WINEDEBUG=-all DISPLAY= wine " + ZUNIT_WINDOWS_EXE + " " + args;
+        return "mount --bind " + resolver + " /etc/resolv.conf && exec " +
+               (display ? "xvfb-run -a -s \"-screen 0 1024x768x24\" " : "") +
+               "env WINEPREFIX=" + Path(std::string("wine-") + side) + " WINEDEBUG=-all " +
+               (display ? "QT_QPA_PLATFORM=windows " : "DISPLAY= ") + "wine " + program + " " +
+               args;
     }
 
-    // `zunit.exe <args>` under Wine in namespace a, as RunZunit runs the Linux one.
-    int RunWindowsZunit(const std::string& args, std::string* out, std::string* err) {
+    // `zunit.exe <args>` under Wine in namespace a, as RunZunit runs the Linux one; or another
+    // program of the Windows build on a screen.
+    int RunWindowsZunit(const std::string& args, std::string* out, std::string* err,
+                        const char* program = ZUNIT_WINDOWS_EXE, bool display = false) {
         const std::string command = "ip netns exec " + pair_.a + " sh -c '" +
-                                    WineCommand("a", args) + "' > " + Path("wine.out") + " 2> " +
-                                    Path("wine.err");
+                                    WineCommand("a", args, program, display) + "' > " +
+                                    Path("wine.out") + " 2> " + Path("wine.err");
         const int status = std::system(command.c_str());
         *out = ReadFile(Path("wine.out"));
         *err = ReadFile(Path("wine.err"));
@@ -139,6 +154,59 @@ TEST_F(WindowsCrossNetnsTest, LinuxScanFindsTheWindowsSimulator) {
         << out << "\nwith zunit simulate:\n"
         << reference;
 }
+
+#ifdef ZUNIT_FINDER_EXE
+// Both finders wait for the three devices (or 60 s), take their pictures and write their rows; the
+// Windows one under Wine's own window system, as its users see it.
+TEST_F(WindowsCrossNetnsTest, WindowsFinderListsWhatTheLinuxFinderLists) {
+    if (!std::filesystem::exists(ZUNIT_WINDOWS_FINDER)) {
+        GTEST_SKIP() << "the Windows build's zUnitFinder.exe is not built (" << ZUNIT_WINDOWS_FINDER
+                     << ")";
+    }
+    if (!ztest::RunCommand("command -v xvfb-run")) {
+        GTEST_SKIP() << "xvfb-run is not installed (scripts/setup installs it)";
+    }
+    StartSimulator(kDevices);
+    const std::string finderArgs = " --products 3 --timeout 60000 --select Wall";
+    const std::string linuxFinder = "ip netns exec " + pair_.a + " env QT_QPA_PLATFORM=offscreen " +
+                                    ZUNIT_FINDER_EXE + " --screenshot " + Path("linux.png") +
+                                    " --rows " + Path("linux-rows.txt") + finderArgs + " 2> " +
+                                    Path("linux-finder.err");
+    ASSERT_EQ(std::system(linuxFinder.c_str()), 0) << ReadFile(Path("linux-finder.err"));
+    std::string out, err;
+    ASSERT_EQ(RunWindowsZunit("--screenshot " + Path("windows.png") + " --rows " +
+                                  Path("windows-rows.txt") + finderArgs,
+                              &out, &err, ZUNIT_WINDOWS_FINDER, true),
+              0)
+        << out << err;
+
+    auto sortedLines = [](const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    const std::vector<std::string> linuxRows = sortedLines(ReadFile(Path("linux-rows.txt")));
+    const std::vector<std::string> windowsRows = sortedLines(ReadFile(Path("windows-rows.txt")));
+    ASSERT_EQ(linuxRows.size(), 3u) << ReadFile(Path("linux-rows.txt"));
+    EXPECT_EQ(windowsRows, linuxRows) << err;
+    // A PNG of a window: its signature, and a width and height of a few hundred pixels.
+    const std::string png = ReadFile(Path("windows.png"));
+    ASSERT_GE(png.size(), 24u) << err;
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    auto number = [&](size_t at) {
+        return (static_cast<uint32_t>(static_cast<uint8_t>(png[at])) << 24) |
+               (static_cast<uint32_t>(static_cast<uint8_t>(png[at + 1])) << 16) |
+               (static_cast<uint32_t>(static_cast<uint8_t>(png[at + 2])) << 8) |
+               static_cast<uint8_t>(png[at + 3]);
+    };
+    EXPECT_GT(number(16), 300u);
+    EXPECT_GT(number(20), 200u);
+}
+#endif
 
 }  // namespace
 }  // namespace products_test
