@@ -31,6 +31,12 @@ else()
     set(ZUNIT_HAVE_QT OFF)
 endif()
 
+# The resource compiler is the host Qt's, which compresses with zstd when it can; Qt for Windows
+# is built without zstd (scripts/qt-windows), so its resources stay zlib-compressed.
+if(WIN32 AND ZUNIT_HAVE_QT)
+    set(CMAKE_AUTORCC_OPTIONS --no-zstd)
+endif()
+
 # zunit_library(name SOURCES ... [LIBS ...]): one static library per subsystem folder.
 function(zunit_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
@@ -83,18 +89,9 @@ function(zunit_gui_gtest name)
     else()
         set(discovery)
     endif()
-    gtest_discover_tests(${name} PROPERTIES LABELS gui ENVIRONMENT "${ZUNIT_GUI_TEST_ENVIRONMENT}"
+    gtest_discover_tests(${name} PROPERTIES LABELS gui ENVIRONMENT QT_QPA_PLATFORM=offscreen
                          DISCOVERY_TIMEOUT 120 ${discovery})
 endfunction()
-
-# The environment of the GUI tests: Qt's offscreen platform. On Windows (under Wine) its font
-# database reads font files from a folder rather than asking the system: the Liberation fonts
-# that scripts/setup installs, by their path as Wine shows it.
-set(ZUNIT_GUI_TEST_ENVIRONMENT QT_QPA_PLATFORM=offscreen)
-if(WIN32)
-    list(APPEND ZUNIT_GUI_TEST_ENVIRONMENT
-         "QT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/liberation")
-endif()
 
 # zunit_deploy_qt(target): on Windows, copies the Qt DLLs the program links and the platform and
 # style plugins it loads beside it after each link (plugins in platforms/ and styles/, where Qt

@@ -1,6 +1,8 @@
 // GetModuleFileNameA on Windows: the system's own, for the running program; the Program Files
 // folders from the shell.
 
+#include <initializer_list>
+
 #include "platform/files/module.h"
 
 // Last: the system headers define macros over some of the names above.

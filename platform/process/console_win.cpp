@@ -1,5 +1,7 @@
 #include <io.h>
 
+#include <initializer_list>
+
 #include "platform/process/console.h"
 
 // Last: the system headers define macros over some of the names above.

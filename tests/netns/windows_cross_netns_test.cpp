@@ -80,8 +80,7 @@ protected:
         return "mount --bind " + resolver + " /etc/resolv.conf && exec " +
                (display ? "xvfb-run -a -s \"-screen 0 1024x768x24\" " : "") +
                "env WINEPREFIX=" + Path(std::string("wine-") + side) + " WINEDEBUG=-all " +
-               (display ? "QT_QPA_PLATFORM=windows " : "DISPLAY= ") + "wine " + program + " " +
-               args;
+               (display ? "" : "DISPLAY= ") + "wine " + program + " " + args;
     }
 
     // `zunit.exe <args>` under Wine in namespace a, as RunZunit runs the Linux one; or another
