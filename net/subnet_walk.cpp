@@ -1,6 +1,67 @@
 #include "net/subnet_walk.h"
 
-ZSubnetWalk::ZSubnetWalk(std::vector<ZCIDRBlock> blocks) : blocks_(std::move(blocks)) {}
+#include <algorithm>
+
+#include "platform/network/inet.h"
+
+namespace {
+
+uint32_t FirstAddressOf(const ZCIDRBlock& block) {
+    return zplat::NetToHost32(block.GetNetwork());
+}
+
+uint32_t LastAddressOf(const ZCIDRBlock& block) {
+    return FirstAddressOf(block) | ~zplat::NetToHost32(block.GetMask());
+}
+
+}  // namespace
+
+ZSubnetWalk::ZSubnetWalk(std::vector<ZCIDRBlock> blocks)
+    : blocks_(std::move(blocks)), covered_(CoveredByEarlier(blocks_)) {}
+
+std::vector<std::vector<ZSubnetWalk::Range>> ZSubnetWalk::CoveredByEarlier(
+    const std::vector<ZCIDRBlock>& blocks) {
+    std::vector<std::vector<Range>> covered(blocks.size());
+    for (size_t j = 1; j < blocks.size(); ++j) {
+        const uint32_t from = FirstAddressOf(blocks[j]);
+        const uint32_t to = LastAddressOf(blocks[j]);
+        std::vector<Range>& ranges = covered[j];
+        for (size_t i = 0; i < j; ++i) {
+            const ZCIDRBlock& earlier = blocks[i];
+            const uint32_t count = earlier.GetHostCount();
+            const uint32_t first = std::max(zplat::NetToHost32(earlier.GetHost(0)), from);
+            const uint32_t last = std::min(zplat::NetToHost32(earlier.GetHost(count - 1)), to);
+            if (first <= last) {
+                ranges.push_back({first, last});
+            }
+        }
+        std::sort(ranges.begin(), ranges.end(),
+                  [](const Range& a, const Range& b) { return a.first < b.first; });
+        // Ranges that overlap or touch become one.
+        size_t kept = 0;
+        for (size_t k = 0; k < ranges.size(); ++k) {
+            if (kept > 0 && static_cast<uint64_t>(ranges[kept - 1].last) + 1 >= ranges[k].first) {
+                ranges[kept - 1].last = std::max(ranges[kept - 1].last, ranges[k].last);
+            } else {
+                ranges[kept++] = ranges[k];
+            }
+        }
+        ranges.resize(kept);
+        ranges.shrink_to_fit();
+    }
+    return covered;
+}
+
+const ZSubnetWalk::Range* ZSubnetWalk::FindCovered(size_t b, uint32_t address) const {
+    const std::vector<Range>& ranges = covered_[b];
+    auto after = std::upper_bound(ranges.begin(), ranges.end(), address,
+                                  [](uint32_t a, const Range& r) { return a < r.first; });
+    if (after == ranges.begin()) {
+        return nullptr;
+    }
+    const Range& range = *(after - 1);
+    return address <= range.last ? &range : nullptr;
+}
 
 void ZSubnetWalk::SetLocalSubnets(std::vector<LocalSubnet> subnets) {
     local_ = std::move(subnets);
@@ -14,8 +75,14 @@ bool ZSubnetWalk::Next(uint32_t* address, size_t* block) {
             host_ = 0;
             continue;
         }
-        const uint32_t candidate = current.GetHost(host_++);
-        if (IsLocal(candidate) || InEarlierBlock(candidate)) {
+        const uint32_t candidate = current.GetHost(host_);
+        if (const Range* covered = FindCovered(block_, zplat::NetToHost32(candidate))) {
+            // An earlier block swept the whole range: go on after it.
+            host_ = covered->last - zplat::NetToHost32(current.GetHost(0)) + 1;
+            continue;
+        }
+        ++host_;
+        if (IsLocal(candidate)) {
             continue;
         }
         if (address != nullptr) {
@@ -45,15 +112,6 @@ uint64_t ZSubnetWalk::GetHostCount() const {
 bool ZSubnetWalk::IsLocal(uint32_t address) const {
     for (const LocalSubnet& s : local_) {
         if (s.mask != 0 && (address & s.mask) == (s.address & s.mask)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool ZSubnetWalk::InEarlierBlock(uint32_t address) const {
-    for (size_t b = 0; b < block_ && b < blocks_.size(); ++b) {
-        if (blocks_[b].Contains(address)) {
             return true;
         }
     }

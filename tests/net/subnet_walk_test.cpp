@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -90,12 +91,31 @@ TEST(SubnetWalk, WalksEveryHostOfEveryBlockOnce) {
          1022,
          {"10.9.0.1"},
          "10.9.3.254"},
+        // The /30's broadcast address 10.9.2.3 is a host of the /29.
         {"an earlier small block inside a later large one",
          {"10.9.2.0/30", "10.9.2.0/29"},
          {},
-         2 + 3,
-         {"10.9.2.1", "10.9.2.2", "10.9.2.4", "10.9.2.5"},
+         2 + 4,
+         {"10.9.2.1", "10.9.2.2", "10.9.2.3", "10.9.2.4", "10.9.2.5"},
          "10.9.2.6"},
+        {"the network and broadcast of an earlier /24 are hosts of a later /22",
+         {"10.31.2.0/24", "10.31.0.0/22"},
+         {},
+         1022,
+         {"10.31.2.1", "10.31.2.2"},
+         "10.31.3.254"},
+        {"several earlier blocks inside a later one, one of them given twice",
+         {"10.9.0.4/30", "10.9.0.16/28", "10.9.0.4/30", "10.9.0.0/27"},
+         {},
+         2 + 14 + 14,
+         {"10.9.0.5", "10.9.0.6", "10.9.0.17"},
+         "10.9.0.16"},
+        {"an earlier /32 inside a later block",
+         {"10.9.0.3/32", "10.9.0.0/29"},
+         {},
+         6,
+         {"10.9.0.3", "10.9.0.1", "10.9.0.2", "10.9.0.4"},
+         "10.9.0.6"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -107,6 +127,7 @@ TEST(SubnetWalk, WalksEveryHostOfEveryBlockOnce) {
         walk.SetLocalSubnets(row.local);
         const std::vector<std::string> all = Take(&walk, 100000);
         ASSERT_EQ(all.size(), row.count);
+        EXPECT_EQ(std::set<std::string>(all.begin(), all.end()).size(), row.count);  // once each
         EXPECT_TRUE(walk.IsPassDone());
         for (size_t i = 0; i < row.first.size(); ++i) {
             EXPECT_EQ(all[i], row.first[i]) << i;
