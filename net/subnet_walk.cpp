@@ -21,20 +21,54 @@ ZSubnetWalk::ZSubnetWalk(std::vector<ZCIDRBlock> blocks)
 
 std::vector<std::vector<ZSubnetWalk::Range>> ZSubnetWalk::CoveredByEarlier(
     const std::vector<ZCIDRBlock>& blocks) {
+    // Two blocks overlap only when one holds the other. In the order of their first address
+    // (the larger first), the blocks that hold a block are the chain still open when it comes.
+    struct Item {
+        Range whole;  // every address
+        Range hosts;
+        size_t index;
+    };
+    std::vector<Item> items;
+    items.reserve(blocks.size());
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const ZCIDRBlock& b = blocks[i];
+        items.push_back({{FirstAddressOf(b), LastAddressOf(b)},
+                         {zplat::NetToHost32(b.GetHost(0)),
+                          zplat::NetToHost32(b.GetHost(b.GetHostCount() - 1))},
+                         i});
+    }
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        if (a.whole.first != b.whole.first) {
+            return a.whole.first < b.whole.first;
+        }
+        return a.whole.last != b.whole.last ? a.whole.last > b.whole.last : a.index < b.index;
+    });
     std::vector<std::vector<Range>> covered(blocks.size());
-    for (size_t j = 1; j < blocks.size(); ++j) {
-        const uint32_t from = FirstAddressOf(blocks[j]);
-        const uint32_t to = LastAddressOf(blocks[j]);
-        std::vector<Range>& ranges = covered[j];
-        for (size_t i = 0; i < j; ++i) {
-            const ZCIDRBlock& earlier = blocks[i];
-            const uint32_t count = earlier.GetHostCount();
-            const uint32_t first = std::max(zplat::NetToHost32(earlier.GetHost(0)), from);
-            const uint32_t last = std::min(zplat::NetToHost32(earlier.GetHost(count - 1)), to);
-            if (first <= last) {
-                ranges.push_back({first, last});
+    std::vector<const Item*> open;  // each holds the next
+    for (const Item& item : items) {
+        if (!open.empty() && open.back()->whole.first == item.whole.first &&
+            open.back()->whole.last == item.whole.last) {
+            // The same block again, listed later: all of it was swept.
+            covered[item.index].push_back(item.hosts);
+            continue;
+        }
+        while (!open.empty() && open.back()->whole.last < item.whole.first) {
+            open.pop_back();
+        }
+        for (const Item* holder : open) {
+            if (holder->index < item.index) {
+                const uint32_t first = std::max(holder->hosts.first, item.whole.first);
+                const uint32_t last = std::min(holder->hosts.last, item.whole.last);
+                if (first <= last) {
+                    covered[item.index].push_back({first, last});
+                }
+            } else {
+                covered[holder->index].push_back(item.hosts);
             }
         }
+        open.push_back(&item);
+    }
+    for (std::vector<Range>& ranges : covered) {
         std::sort(ranges.begin(), ranges.end(),
                   [](const Range& a, const Range& b) { return a.first < b.first; });
         // Ranges that overlap or touch become one.

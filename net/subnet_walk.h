@@ -16,8 +16,8 @@
 // (10.31.2.0 and 10.31.2.255 with 10.31.2.0/24 listed before 10.31.0.0/22).
 //
 // Cost: the addresses earlier blocks cover are worked out once, at construction, as ranges per
-// block (time quadratic in the number of blocks, memory linear in the overlaps); a step of the
-// walk then jumps over a covered range at once.
+// block (a sort of the blocks; a block of /16 to /32 lies inside at most 16 others), and a step
+// of the walk jumps over a covered range at once.
 //
 // Values: addresses in network order. Plain value type, no lock: its owner guards it.
 

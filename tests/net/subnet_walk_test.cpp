@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -137,6 +138,45 @@ TEST(SubnetWalk, WalksEveryHostOfEveryBlockOnce) {
         }
         uint32_t address = 0;
         EXPECT_FALSE(walk.Next(&address, nullptr));  // stays done
+    }
+}
+
+// The walk against its rule, address by address, over lists of nested, repeated and
+// neighbouring blocks: a host of a block is visited unless an earlier block has it as a host.
+TEST(SubnetWalk, VisitsWhatNoEarlierBlockSweptOnRandomLists) {
+    std::mt19937 random(22);
+    for (int list = 0; list < 300; ++list) {
+        std::vector<ZCIDRBlock> blocks;
+        const int count = std::uniform_int_distribution<int>(1, 8)(random);
+        for (int i = 0; i < count; ++i) {
+            const int prefix = std::uniform_int_distribution<int>(24, 32)(random);
+            const uint32_t offset = std::uniform_int_distribution<uint32_t>(0, 1023)(random);
+            const uint32_t network = (0x0A090000u + offset) & (0xFFFFFFFFu << (32 - prefix));
+            const std::string text =
+                zplat::InetNtoa(zplat::HostToNet32(network)) + "/" + std::to_string(prefix);
+            blocks.push_back(Block(text.c_str()));
+        }
+        std::vector<std::string> expected;
+        for (size_t j = 0; j < blocks.size(); ++j) {
+            for (uint32_t h = 0; h < blocks[j].GetHostCount(); ++h) {
+                const uint32_t address = blocks[j].GetHost(h);
+                bool swept = false;
+                for (size_t i = 0; i < j && !swept; ++i) {
+                    for (uint32_t k = 0; k < blocks[i].GetHostCount() && !swept; ++k) {
+                        swept = blocks[i].GetHost(k) == address;
+                    }
+                }
+                if (!swept) {
+                    expected.push_back(zplat::InetNtoa(address));
+                }
+            }
+        }
+        ZSubnetWalk walk(blocks);
+        std::string listed;
+        for (const ZCIDRBlock& b : blocks) {
+            listed += b.GetText() + " ";
+        }
+        ASSERT_EQ(Take(&walk, 100000), expected) << listed;
     }
 }
 
