@@ -91,6 +91,19 @@ protected:
         }
         return products;
     }
+
+    // The Windows scan listed the Linux scan's three products (err: the Windows scan's stderr).
+    static void ExpectTheSameThreeProducts(const std::string& windowsOut,
+                                           const std::string& linuxOut, const std::string& err) {
+        const Json linux = Json::parse(linuxOut, nullptr, false);
+        const Json windows = Json::parse(windowsOut, nullptr, false);
+        ASSERT_TRUE(windows.is_array()) << windowsOut << err;
+        ASSERT_EQ(linux.size(), 3u) << linuxOut;
+        EXPECT_EQ(WithoutInterfaceNames(windows), WithoutInterfaceNames(linux))
+            << "Windows:\n"
+            << windowsOut << "\nLinux:\n"
+            << linuxOut;
+    }
 };
 
 TEST_F(WindowsCrossNetnsTest, WindowsScanFindsTheLinuxSimulator) {
@@ -102,14 +115,7 @@ TEST_F(WindowsCrossNetnsTest, WindowsScanFindsTheLinuxSimulator) {
                               &windowsOut, &err),
               0)
         << err;
-    const Json linux = Json::parse(linuxOut, nullptr, false);
-    const Json windows = Json::parse(windowsOut, nullptr, false);
-    ASSERT_TRUE(windows.is_array()) << windowsOut << err;
-    ASSERT_EQ(linux.size(), 3u) << linuxOut;
-    EXPECT_EQ(WithoutInterfaceNames(windows), WithoutInterfaceNames(linux))
-        << "Windows:\n"
-        << windowsOut << "\nLinux:\n"
-        << linuxOut;
+    ExpectTheSameThreeProducts(windowsOut, linuxOut, err);
 }
 
 TEST_F(WindowsCrossNetnsTest, LinuxScanFindsTheWindowsSimulator) {
@@ -179,14 +185,7 @@ TEST_F(WindowsCrossNetnsTest, WindowsScanSweepsARoutedSubnet) {
     std::string windowsOut;
     ASSERT_EQ(RunWindowsZunit("scan --allow-host-network --time 6 " + sweep, &windowsOut, &err), 0)
         << err;
-    const Json linux = Json::parse(linuxOut, nullptr, false);
-    const Json windows = Json::parse(windowsOut, nullptr, false);
-    ASSERT_TRUE(windows.is_array()) << windowsOut << err;
-    ASSERT_EQ(linux.size(), 3u) << linuxOut;
-    EXPECT_EQ(WithoutInterfaceNames(windows), WithoutInterfaceNames(linux))
-        << "Windows:\n"
-        << windowsOut << "\nLinux:\n"
-        << linuxOut;
+    ExpectTheSameThreeProducts(windowsOut, linuxOut, err);
     // Both asked by unicast, from a's address and mask.
     const std::vector<Json> requests = ReadJsonLines(Path("behind.jsonl"));
     ASSERT_FALSE(requests.empty());
