@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ndd/subnet_sweep.h"
 #include "net/route_finder.h"
 #include "tools/option_check.h"
 
@@ -35,6 +36,11 @@ bool ZSubnetFlags::Check(std::string* error) {
                  std::to_string(ZSendPacer::kMaxRate) + " requests per second";
         return false;
     }
+    if (texts_.size() > ZSubnetSweep::kMaxBlocks) {
+        *error = "--subnet: " + std::to_string(texts_.size()) + " blocks given; at most " +
+                 std::to_string(ZSubnetSweep::kMaxBlocks) + " are taken";
+        return false;
+    }
     for (const std::string& text : texts_) {
         ZCIDRBlock block;
         std::string why;
@@ -50,7 +56,7 @@ bool ZSubnetFlags::Check(std::string* error) {
         ZRouteFinder routes;
         for (const ZCIDRBlock& block : blocks_) {
             std::string why;
-            if (!routes.Find(block, nullptr, &why)) {
+            if (!routes.Split(block, nullptr, &why)) {
                 *error = "--subnet: " + why;
                 return false;
             }

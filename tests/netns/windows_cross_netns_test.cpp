@@ -1,6 +1,7 @@
 // The Windows build's programs under Wine against the Linux zunit, between two private
 // namespaces: zunit.exe scan finds the devices the Linux simulator plays, and the Linux scan finds
-// the devices zunit.exe simulate plays, each with what the Linux scan alone reports; and
+// the devices zunit.exe simulate plays, each with what the Linux scan alone reports. With b as a
+// router to a third namespace, zunit.exe scan --subnet sweeps the devices behind it. And
 // zUnitFinder.exe, on Wine's own window system under Xvfb, lists the rows the Linux finder lists
 // and writes its picture.
 //
@@ -103,6 +104,19 @@ protected:
         }
         return products;
     }
+
+    // The Windows scan listed the Linux scan's three products (err: the Windows scan's stderr).
+    static void ExpectTheSameThreeProducts(const std::string& windowsOut,
+                                           const std::string& linuxOut, const std::string& err) {
+        const Json linux = Json::parse(linuxOut, nullptr, false);
+        const Json windows = Json::parse(windowsOut, nullptr, false);
+        ASSERT_TRUE(windows.is_array()) << windowsOut << err;
+        ASSERT_EQ(linux.size(), 3u) << linuxOut;
+        EXPECT_EQ(WithoutInterfaceNames(windows), WithoutInterfaceNames(linux))
+            << "Windows:\n"
+            << windowsOut << "\nLinux:\n"
+            << linuxOut;
+    }
 };
 
 TEST_F(WindowsCrossNetnsTest, WindowsScanFindsTheLinuxSimulator) {
@@ -114,14 +128,7 @@ TEST_F(WindowsCrossNetnsTest, WindowsScanFindsTheLinuxSimulator) {
                               &windowsOut, &err),
               0)
         << err;
-    const Json linux = Json::parse(linuxOut, nullptr, false);
-    const Json windows = Json::parse(windowsOut, nullptr, false);
-    ASSERT_TRUE(windows.is_array()) << windowsOut << err;
-    ASSERT_EQ(linux.size(), 3u) << linuxOut;
-    EXPECT_EQ(WithoutInterfaceNames(windows), WithoutInterfaceNames(linux))
-        << "Windows:\n"
-        << windowsOut << "\nLinux:\n"
-        << linuxOut;
+    ExpectTheSameThreeProducts(windowsOut, linuxOut, err);
 }
 
 TEST_F(WindowsCrossNetnsTest, LinuxScanFindsTheWindowsSimulator) {
@@ -152,6 +159,53 @@ TEST_F(WindowsCrossNetnsTest, LinuxScanFindsTheWindowsSimulator) {
         << "with zunit.exe simulate:\n"
         << out << "\nwith zunit simulate:\n"
         << reference;
+}
+
+TEST_F(WindowsCrossNetnsTest, WindowsScanSweepsARoutedSubnet) {
+    // b routes between a and the devices' namespace on 10.31.2.0/24, where the Linux simulator
+    // plays a device at each of 10.31.2.10 to .12; broadcasts from a stop at b.
+    const std::string devices = net_.AddNamespace("dev");
+    ASSERT_FALSE(devices.empty());
+    ASSERT_TRUE(net_.AddVethPair(pair_.b, "veth-r", devices, "veth-d"));
+    ASSERT_TRUE(net_.Ip(pair_.b, "addr add 10.31.2.1/24 dev veth-r"));
+    Json behind = Json::array();
+    for (int i = 10; i <= 12; ++i) {
+        const std::string address = "10.31.2." + std::to_string(i);
+        ASSERT_TRUE(net_.Ip(devices, "addr add " + address + "/24 dev veth-d"));
+        behind.push_back({{"service", "zelvane.vxp2"},
+                          {"name", "Remote " + address},
+                          {"address", address},
+                          {"mask", "255.255.255.0"},
+                          {"port", 80}});
+    }
+    ASSERT_TRUE(net_.Ip(devices, "route add default via 10.31.2.1"));
+    ASSERT_TRUE(net_.Ip(pair_.a, "route add 10.31.2.0/24 via " + pair_.addressB));
+    ASSERT_TRUE(
+        ztest::RunCommand("ip netns exec " + pair_.b + " sysctl -qw net.ipv4.ip_forward=1"));
+    std::ofstream(Path("behind.json")) << behind.dump();
+    simulator_ = net_.Spawn(
+        devices,
+        {ZUNIT_EXE, "simulate", "--devices", Path("behind.json"), "--log", Path("behind.jsonl")},
+        Path("behind.out"));
+    ASSERT_NE(simulator_, nullptr);
+    ASSERT_TRUE(WaitFor(
+        [&] { return ReadFile(Path("behind.out")).find("listening") != std::string::npos; }, 5000))
+        << ReadFile(Path("behind.out"));
+
+    const std::string sweep = "--subnet 10.31.2.0/24 --interval 1000 --until 3 --json";
+    std::string linuxOut, err;
+    ASSERT_EQ(RunZunit("scan --time 4 " + sweep, &linuxOut, &err), 0) << err;
+    std::string windowsOut;
+    ASSERT_EQ(RunWindowsZunit("scan --allow-host-network --time 6 " + sweep, &windowsOut, &err), 0)
+        << err;
+    ExpectTheSameThreeProducts(windowsOut, linuxOut, err);
+    // Both asked by unicast, from a's address and mask.
+    const std::vector<Json> requests = ReadJsonLines(Path("behind.jsonl"));
+    ASSERT_FALSE(requests.empty());
+    for (const Json& r : requests) {
+        EXPECT_EQ(r["requester"], pair_.addressA) << r.dump();
+        EXPECT_EQ(r["mask"], "255.255.255.0") << r.dump();
+    }
 }
 
 #ifdef ZUNIT_FINDER_EXE
