@@ -182,7 +182,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     SetApplicationNames();
-    QApplication::setApplicationDisplayName(QString::fromLatin1(kTitle));
+    // No application display name: Qt appends it to every title that does not end with it, so
+    // the caption would read "Zelvane Unit Finder 1.0.0 - Zelvane Unit Finder".
     QApplication::setDesktopFileName(QStringLiteral("zunitfinder"));
     QApplication::setWindowIcon(ProgramIcon());
     InstallFontSubstitutes();
