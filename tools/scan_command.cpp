@@ -84,7 +84,7 @@ void ZScanCommand::Configure(CLI::App* command) {
     command->add_flag("--stats", stats_, "Print cycles, answers and timings as JSON on stderr");
     command->add_flag("--quiet", quiet_, "No live count on the terminal");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
-                      "Run even in the machine's own network namespace");
+                      ZNetworkNamespace::OverrideHelp());
 }
 
 int ZScanCommand::Run() {

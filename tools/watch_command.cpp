@@ -61,7 +61,7 @@ void ZWatchCommand::Configure(CLI::App* command) {
     search_.Configure(command);
     subnets_.Configure(command);
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
-                      "Run even in the machine's own network namespace");
+                      ZNetworkNamespace::OverrideHelp());
 }
 
 int ZWatchCommand::Run() {
