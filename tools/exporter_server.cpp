@@ -2,6 +2,7 @@
 
 #include <civetweb.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string_view>
@@ -27,6 +28,15 @@ bool IsIPv6Text(std::string_view host) {
         }
     }
     return host.find(':') != std::string_view::npos;
+}
+
+// Four decimal numbers of 0 to 255 with dots between (not the short forms inet_aton takes).
+bool IsDottedQuad(const std::string& host) {
+    if (std::count(host.begin(), host.end(), '.') != 3 ||
+        host.find_first_not_of("0123456789.") != std::string::npos) {
+        return false;
+    }
+    return host == "255.255.255.255" || zplat::InetAddr(host.c_str()) != zplat::INADDR_NONE_VALUE;
 }
 
 // A response without a body (or with a short fixed one).
@@ -78,10 +88,7 @@ bool ZExporterServer::ParseListen(const std::string& text, Listen* listen, std::
         }
     } else if (host == "localhost") {
         host = "127.0.0.1";
-    } else if (!host.empty() && (host == "255.255.255.255" ||
-                                 zplat::InetAddr(host.c_str()) != zplat::INADDR_NONE_VALUE)) {
-        // a dotted IPv4 address
-    } else if (!host.empty()) {
+    } else if (!host.empty() && !IsDottedQuad(host)) {
         *error = "\"" + host + "\" is not an IPv4 address, [IPv6 address] or localhost";
         return false;
     }
