@@ -112,19 +112,57 @@ std::vector<std::string> ZProductTable::TextCells(const ZProductRow& r) {
 }
 
 void ZProductTable::PrintText(std::FILE* out) const {
-    std::vector<std::vector<std::string>> cells = {TextHeader()};
+    // Two passes over the rows instead of one table of every cell: the widths first, then each
+    // line as it is made. Printing costs one row's cells, not the whole table's text.
+    std::vector<size_t> width;
+    const auto measure = [&](const std::vector<std::string>& cells) {
+        width.resize(std::max(width.size(), cells.size()), 0);
+        for (size_t c = 0; c < cells.size(); ++c) {
+            width[c] = std::max(width[c], table_text::DisplayWidth(cells[c]));
+        }
+    };
+    measure(TextHeader());
     for (const ZProductRow& r : rows_) {
-        cells.push_back(TextCells(r));
+        measure(TextCells(r));
     }
-    std::fputs(table_text::Align(cells).c_str(), out);
+    const auto print = [&](const std::vector<std::string>& cells) {
+        std::string line;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            line += cells[c];
+            if (c + 1 < cells.size()) {
+                line.append(width[c] - table_text::DisplayWidth(cells[c]) + 2, ' ');
+            }
+        }
+        line += '\n';
+        std::fputs(line.c_str(), out);
+    };
+    print(TextHeader());
+    for (const ZProductRow& r : rows_) {
+        print(TextCells(r));
+    }
 }
 
 void ZProductTable::PrintJson(std::FILE* out) const {
-    nlohmann::json list = nlohmann::json::array();
-    for (const ZProductRow& r : rows_) {
-        list.push_back(RowJson(r));
+    // Row by row, as nlohmann's dump(2) lays out the whole array, without building it.
+    if (rows_.empty()) {
+        std::fputs("[]\n", out);
+        return;
     }
-    std::fputs((Dump(list, 2) + "\n").c_str(), out);
+    std::fputs("[\n", out);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const std::string object = Dump(RowJson(rows_[i]), 2);
+        std::string indented = "  ";
+        indented.reserve(object.size() + 64);
+        for (char c : object) {
+            indented += c;
+            if (c == '\n') {
+                indented += "  ";  // strings hold no raw newline: every one is layout
+            }
+        }
+        indented += i + 1 < rows_.size() ? ",\n" : "\n";
+        std::fputs(indented.c_str(), out);
+    }
+    std::fputs("]\n", out);
 }
 
 void ZProductTable::PrintNdjson(std::FILE* out) const {

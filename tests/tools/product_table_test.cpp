@@ -14,6 +14,7 @@
 #include "tests/catalogue/fake_network_device.h"
 #include "tools/device_table.h"
 #include "tools/status_line.h"
+#include "tools/table_text.h"
 
 namespace {
 
@@ -226,6 +227,26 @@ TEST(ProductTableTest, JsonAndJsonLinesCarryEveryColumn) {
     EXPECT_EQ(Print(empty), "");  // no products, no lines
     ZProductTable emptyJson(ZProductTable::Format::kJson);
     EXPECT_EQ(Print(emptyJson), "[]\n");
+}
+
+// Rows are printed one at a time; the result is the document a whole-table print gave.
+TEST(ProductTableTest, StreamedPrintsMatchTheWholeDocument) {
+    for (size_t count : {size_t{0}, size_t{1}, size_t{3}}) {
+        SCOPED_TRACE(count);
+        ZProductTable json(ZProductTable::Format::kJson), text(ZProductTable::Format::kText);
+        Json list = Json::array();
+        std::vector<std::vector<std::string>> cells = {ZProductTable::TextHeader()};
+        for (size_t i = 0; i < count; ++i) {
+            ZProductRow r = Row(i == 1 ? "B\xC3\xBChne \"2\"\n\x7f" : "Booth " + std::to_string(i),
+                                "10.0.0." + std::to_string(i + 1), 4300);
+            json.Add(r);
+            text.Add(r);
+            list.push_back(ZProductTable::RowJson(r));
+            cells.push_back(ZProductTable::TextCells(r));
+        }
+        EXPECT_EQ(Print(json), ZProductTable::Dump(list, 2) + "\n");
+        EXPECT_EQ(Print(text), table_text::Align(cells));
+    }
 }
 
 TEST(ProductTableTest, CsvQuotesTextsAndKeepsLinesTogether) {
