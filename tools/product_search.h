@@ -73,6 +73,8 @@ public:
     // The core's products in list order, with details: whether the client is installed and the
     // local interface of the latest answer (these read the registry and the adapters).
     std::vector<ZProductRow> Rows(bool details = true);
+    // The core's products in list order, for rows made one at a time (RowOf).
+    std::vector<const ZProduct*> Products();
     // Whether the client is installed, by product kind and major version, for one table.
     using InstalledMemo = std::map<std::pair<uint16_t, int>, bool>;
     // One product's row (a product of GetCore()'s list); with installed, the client check of a

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -263,18 +264,31 @@ TEST(ProductTableTest, CsvQuotesTextsAndKeepsLinesTogether) {
 }
 
 TEST(ProductTableTest, SortsByNumericAddressThenPortThenService) {
-    ZProductTable table(ZProductTable::Format::kNdjson);
-    table.Add(Row("c", "10.0.0.10", 80));
-    table.Add(Row("b", "10.0.0.9", 4300, "zelvane.vxp2"));
-    table.Add(Row("a", "10.0.0.9", 4300, "zelvane.cuedeck"));
-    table.Add(Row("d", "9.255.0.1", 1));
-    table.Add(Row("e", "10.0.0.9", 80));
-    table.Sort();
-    std::string order;
-    for (const ZProductRow& r : table.GetRows()) {
-        order += r.name;
+    struct Device {
+        const char* name;
+        const char* address;
+        uint16_t port;
+        const char* service;
+    };
+    const Device devices[] = {
+        {"c", "10.0.0.10", 80, "zelvane.cuedeck"},  {"b", "10.0.0.9", 4300, "zelvane.vxp2"},
+        {"a", "10.0.0.9", 4300, "zelvane.cuedeck"}, {"d", "9.255.0.1", 1, "zelvane.cuedeck"},
+        {"e", "10.0.0.9", 80, "zelvane.cuedeck"},   {"f", "10.0.0.9", 80, "zelvane.cuedeck"}};
+    std::vector<std::unique_ptr<FakeNetworkDevice>> fakes;
+    std::vector<std::unique_ptr<ZProduct>> owned;
+    std::vector<const ZProduct*> products;
+    for (const Device& d : devices) {
+        fakes.push_back(std::make_unique<FakeNetworkDevice>(d.service, d.address, d.port));
+        fakes.back()->name = d.name;
+        owned.push_back(std::make_unique<ZProduct>(fakes.back().get()));
+        products.push_back(owned.back().get());
     }
-    EXPECT_EQ(order, "deabc");
+    ZProductTable::SortProducts(&products);
+    std::string order;
+    for (const ZProduct* p : products) {
+        order += ZProductRow::FromProduct(*p).name;
+    }
+    EXPECT_EQ(order, "defabc");  // e and f tie: they keep their order
 }
 
 TEST(StatusLineTest, WritesOnlyWhenEnabledAndOnlyChanges) {
