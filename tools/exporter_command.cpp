@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -18,14 +17,10 @@
 #include "tools/network_namespace.h"
 #include "tools/option_check.h"
 #include "tools/product_search.h"
+#include "tools/stop_signal.h"
+#include "tools/wall_clock.h"
 
 namespace {
-
-volatile std::sig_atomic_t g_stopRequested = 0;
-
-extern "C" void OnExporterStopSignal(int) {
-    g_stopRequested = 1;
-}
 
 // How often the search's news is taken in (a stale device reads 0 within this much of its
 // deadline), at most how long between two refreshes of the last-seen times, and how soon after a
@@ -34,12 +29,6 @@ constexpr uint32_t kTickMs = 100;
 constexpr int64_t kRefreshMs = 1000;
 constexpr int64_t kSaveAfterChangeMs = 5000;
 constexpr int64_t kSaveEveryMs = 60000;
-
-int64_t WallNowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 }  // namespace
 
@@ -140,7 +129,8 @@ int ZExporterCommand::Run() {
     if (!statePath.empty()) {
         std::vector<ZExporterState::Entry> known;
         std::string warning;
-        if (!ZExporterState::Load(statePath, model.GetMaxCount(), WallNowMs(), &known, &warning)) {
+        if (!ZExporterState::Load(statePath, model.GetMaxCount(), wall_clock::NowMs(), &known,
+                                  &warning)) {
             std::fprintf(stderr, "zunit exporter: warning: %s; starting with no known devices\n",
                          warning.c_str());
         }
@@ -163,9 +153,7 @@ int ZExporterCommand::Run() {
     std::fprintf(stderr, "zunit exporter: serving http://%s:%u/metrics\n", shownHost.c_str(),
                  static_cast<unsigned>(server.GetPort()));
     std::fflush(stderr);
-    g_stopRequested = 0;
-    std::signal(SIGINT, OnExporterStopSignal);
-    std::signal(SIGTERM, OnExporterStopSignal);
+    const ZStopSignal stop;
 
     std::string lastSaveError;
     const auto save = [&] {
@@ -195,7 +183,7 @@ int ZExporterCommand::Run() {
     bool dirty = false;
     for (;;) {
         const bool ending =
-            g_stopRequested != 0 || (seconds_ > 0 && msSinceStart() >= seconds_ * 1000);
+            stop.IsRequested() || (seconds_ > 0 && msSinceStart() >= seconds_ * 1000);
         if (!ending) {
             search.WaitForProduct(kTickMs);
         }
@@ -204,10 +192,11 @@ int ZExporterCommand::Run() {
         if (refresh) {
             refreshedAt = now;
         }
-        dirty = feed.Update(WallNowMs(), refresh) || dirty;
+        dirty = feed.Update(wall_clock::NowMs(), refresh) || dirty;
         if (forgetSeconds > 0 && refresh) {
             dirty =
-                feed.Forget(WallNowMs(), static_cast<int64_t>(forgetSeconds) * 1000) > 0 || dirty;
+                feed.Forget(wall_clock::NowMs(), static_cast<int64_t>(forgetSeconds) * 1000) > 0 ||
+                dirty;
         }
         if (ending) {
             break;
@@ -221,8 +210,6 @@ int ZExporterCommand::Run() {
     server.Stop();
     search.Stop();
     save();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
     const std::string searchError = search.GetSearchErrorText();
     if (!searchError.empty()) {
         std::fprintf(stderr, "zunit exporter: a search was not sent: %s\n", searchError.c_str());

@@ -1,16 +1,9 @@
 #include "tools/exporter_feed.h"
 
-#include <chrono>
-
 #include "catalogue/product.h"
+#include "tools/wall_clock.h"
 
 namespace {
-
-int64_t SystemNowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 ZProductRow RowOfDevice(const ZExporterModel::Device& d) {
     ZProductRow row;
@@ -29,7 +22,7 @@ ZProductRow RowOfDevice(const ZExporterModel::Device& d) {
 ZExporterFeed::ZExporterFeed(ZProductSearch* search, ZExporterModel* model,
                              const ZExpectedInventory* expected)
     : search_(search), model_(model), expected_(expected) {
-    wallMinusSteady_ = SystemNowMs() - search_->GetTracker().Now();
+    wallMinusSteady_ = wall_clock::NowMs() - search_->GetTracker().Now();
     for (size_t e = 0; e < expected_->GetCount(); ++e) {
         const ZExpectedInventory::Entry& entry = expected_->GetEntry(e);
         ZExporterModel::Device d;
