@@ -3,6 +3,8 @@
 #include <civetweb.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <string_view>
@@ -39,11 +41,21 @@ bool IsDottedQuad(const std::string& host) {
     return host == "255.255.255.255" || zplat::InetAddr(host.c_str()) != zplat::INADDR_NONE_VALUE;
 }
 
+// The status line and the headers every response has.
+void StartResponse(mg_connection* connection, int status, const char* contentType) {
+    mg_response_header_start(connection, status);
+    const std::string date =
+        ZExporterServer::HttpDate(std::chrono::duration_cast<std::chrono::seconds>(
+                                      std::chrono::system_clock::now().time_since_epoch())
+                                      .count());
+    mg_response_header_add(connection, "Date", date.c_str(), -1);
+    mg_response_header_add(connection, "Content-Type", contentType, -1);
+}
+
 // A response without a body (or with a short fixed one).
 int Reply(mg_connection* connection, int status, const char* contentType, const std::string& body,
           bool head, const char* allow = nullptr) {
-    mg_response_header_start(connection, status);
-    mg_response_header_add(connection, "Content-Type", contentType, -1);
+    StartResponse(connection, status, contentType);
     const std::string length = std::to_string(body.size());
     mg_response_header_add(connection, "Content-Length", length.c_str(), -1);
     if (allow != nullptr) {
@@ -95,6 +107,23 @@ bool ZExporterServer::ParseListen(const std::string& text, Listen* listen, std::
     listen->host = host;
     listen->port = static_cast<uint16_t>(port);
     return true;
+}
+
+std::string ZExporterServer::HttpDate(int64_t secondsSince1970) {
+    // RFC 9110's IMF-fixdate, from the calendar library (gmtime_r is not everywhere).
+    static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::chrono::sys_seconds at{std::chrono::seconds(secondsSince1970)};
+    const auto day = std::chrono::floor<std::chrono::days>(at);
+    const std::chrono::year_month_day date{day};
+    const std::chrono::hh_mm_ss time{at - day};
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %02u %s %04d %02d:%02d:%02d GMT",
+                  kDays[std::chrono::weekday{day}.c_encoding()], unsigned(date.day()),
+                  kMonths[unsigned(date.month()) - 1], int(date.year()), int(time.hours().count()),
+                  int(time.minutes().count()), int(time.seconds().count()));
+    return text;
 }
 
 bool ZExporterServer::Start(const Listen& listen, std::string* error) {
@@ -202,8 +231,7 @@ int ZExporterServer::Serve(mg_connection* connection) {
         return Reply(connection, 404, "text/plain; charset=utf-8", "Not found.\n", head);
     }
 
-    mg_response_header_start(connection, 200);
-    mg_response_header_add(connection, "Content-Type", contentType, -1);
+    StartResponse(connection, 200, contentType);
     if (head) {
         mg_response_header_send(connection);
         return 200;

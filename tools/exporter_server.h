@@ -20,6 +20,9 @@
 // lock is never held while a client is written to. Discovery runs on threads of its own, so a
 // stalled client costs at most one worker.
 //
+// Every response carries a Date header of ours: civetweb's own is made with gmtime(), whose one
+// buffer its workers would share.
+//
 // Threads: Start and Stop on one thread; requests are served on civetweb's workers.
 //
 // Ownership: the model is not owned and must outlive the server (Stop, or the destructor, ends
@@ -54,6 +57,8 @@ public:
 
     // "HOST:PORT", "[IPv6]:PORT" or ":PORT" (every address); false with why in *error.
     static bool ParseListen(const std::string& text, Listen* listen, std::string* error);
+    // An HTTP date: "Sun, 06 Nov 1994 08:49:37 GMT" for 784111777.
+    static std::string HttpDate(int64_t secondsSince1970);
 
     // Listens; false with what went wrong (naming the address) in *error.
     bool Start(const Listen& listen, std::string* error);

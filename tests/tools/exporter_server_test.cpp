@@ -137,6 +137,11 @@ TEST_F(ExporterServerTest, ServesItsPagesToGetAndHeadOnly) {
     const std::string landing = Get(port_, "GET", "/");
     EXPECT_NE(landing.find("Content-Type: text/html"), std::string::npos);
     EXPECT_EQ(Dechunk(landing), Page(ZExporterModel::Page::kLanding));
+    // One Date header, ours (civetweb adds its own only when there is none).
+    const size_t date = landing.find("\r\nDate: ");
+    ASSERT_NE(date, std::string::npos) << landing.substr(0, 300);
+    EXPECT_EQ(landing.find("\r\nDate: ", date + 1), std::string::npos) << landing.substr(0, 300);
+    EXPECT_EQ(landing.substr(date + 33, 6), " GMT\r\n") << landing.substr(0, 300);
 
     const struct {
         const char* method;
@@ -206,6 +211,22 @@ TEST_F(ExporterServerTest, SlowClientsDoNotHoldUpScrapers) {
     }
     EXPECT_EQ(complete.load(), 30);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(ZExporterServer::kTimeoutMs / 1000 / 2));
+}
+
+TEST(ExporterServerDateTest, FormatsTheHttpDate) {
+    const struct {
+        int64_t seconds;
+        const char* text;
+    } cases[] = {
+        {0, "Thu, 01 Jan 1970 00:00:00 GMT"},
+        {784111777, "Sun, 06 Nov 1994 08:49:37 GMT"},
+        {951782400, "Tue, 29 Feb 2000 00:00:00 GMT"},
+        {4102444799, "Thu, 31 Dec 2099 23:59:59 GMT"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        EXPECT_EQ(ZExporterServer::HttpDate(c.seconds), c.text);
+    }
 }
 
 TEST(ExporterServerListenTest, ParsesAddressAndPort) {
