@@ -12,9 +12,9 @@
 //   search.Stop();
 //   for (const ZProductRow& row : search.Rows()) ...;
 //
-// Threads: construct, Start, Stop, Rows and destroy on one thread (the program's main thread,
-// which plays the finder's UI thread: client checks and launches run there). OnProductAdded runs
-// on the network receive thread and only counts and signals.
+// Threads: construct, Start, Stop, Rows, Products and destroy on one thread (the program's main
+// thread, which plays the finder's UI thread: client checks and launches run there).
+// OnProductAdded runs on the network receive thread and only counts and signals.
 //
 // Ownership: owns the core (which owns its agent, a ZCliUserAgent over a ZNDDUserAgent) and the
 // tracker. Product pointers from GetCore()'s list stay valid until the search is destroyed.
