@@ -1,9 +1,9 @@
 // The Windows build's programs under Wine against the Linux zunit, between two private
 // namespaces: zunit.exe scan finds the devices the Linux simulator plays, and the Linux scan finds
 // the devices zunit.exe simulate plays, each with what the Linux scan alone reports. With b as a
-// router to a third namespace, zunit.exe scan --subnet sweeps the devices behind it. And
-// zUnitFinder.exe, on Wine's own window system under Xvfb, lists the rows the Linux finder lists
-// and writes its picture.
+// router to a third namespace, zunit.exe scan --subnet sweeps the devices behind it. zunit.exe
+// exporter serves the Linux simulator's devices on /metrics. And zUnitFinder.exe, on Wine's own
+// window system under Xvfb, lists the rows the Linux finder lists and writes its picture.
 //
 // Wine's server creates every socket of the programs it runs, so each namespace gets a Wine
 // prefix of its own whose server is started inside that namespace (the first Wine program there
@@ -20,12 +20,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/netns/simulated_network.h"
@@ -95,6 +98,20 @@ protected:
         *out = ReadFile(Path("wine.out"));
         *err = ReadFile(Path("wine.err"));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // The zunit_device_up samples of an exposition, by device_id.
+    static std::map<std::string, std::string> UpById(const std::string& metrics) {
+        std::map<std::string, std::string> up;
+        std::istringstream lines(metrics);
+        const std::string prefix = "zunit_device_up{device_id=\"";
+        for (std::string line; std::getline(lines, line);) {
+            const size_t end = line.find("\"} ");
+            if (line.rfind(prefix, 0) == 0 && end != std::string::npos) {
+                up[line.substr(prefix.size(), end - prefix.size())] = line.substr(end + 3);
+            }
+        }
+        return up;
     }
 
     // Scan output without what names the local interface: Windows names adapters by their GUID.
@@ -260,6 +277,64 @@ TEST_F(WindowsCrossNetnsTest, WindowsFinderListsWhatTheLinuxFinderLists) {
     EXPECT_GT(number(20), 200u);
 }
 #endif
+
+TEST_F(WindowsCrossNetnsTest, WindowsExporterServesTheLinuxSimulator) {
+    StartSimulator(kDevices);
+    // Wine sees the Linux file system as drive Z:.
+    const std::string state = Path("exporter.state");
+    std::unique_ptr<ztest::NetnsProcess> exporter = net_.Spawn(
+        pair_.a,
+        {"sh", "-c",
+         WineCommand("a",
+                     "exporter --allow-host-network --interval 300 --listen 127.0.0.1:10258 "
+                     "--state Z:" +
+                         state)},
+        Path("wine-exporter.out"));
+    ASSERT_NE(exporter, nullptr);
+    const auto scrape = [&] {
+        std::string metrics;
+        ztest::RunCommand(
+            "ip netns exec " + pair_.a + " curl -s -m 5 http://127.0.0.1:10258/metrics", &metrics);
+        return metrics;
+    };
+    const std::map<std::string, std::string> allUp = {{"zelvane.cuedeck/CD-1", "1"},
+                                                      {"zelvane.vxp2@10.200.0.80:80", "1"},
+                                                      {"zelvane.conductor6@10.200.0.70:4320", "1"}};
+    // A new prefix is made on the first start: that takes Wine a while.
+    std::string metrics;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            metrics = scrape();
+            if (UpById(metrics) == allUp) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));  // Wine starts slowly
+            return false;
+        },
+        120000))
+        << metrics << ReadFile(Path("wine-exporter.out"));
+    EXPECT_NE(metrics.find("zunit_device_info{device_id=\"zelvane.cuedeck/CD-1\",name=\"Booth 2\","
+                           "service=\"zelvane.cuedeck\",model=\"Cuedeck Prime\",version=\"6.4.2\","
+                           "address=\"10.200.0.50\",port=\"4300\",serial=\"CD-1\",interface=\"{"),
+              std::string::npos)
+        << metrics;
+
+    // The devices go silent: each reads 0 once stale (750 ms at these cycles).
+    StopSimulator();
+    std::map<std::string, std::string> allDown = allUp;
+    for (auto& [id, up] : allDown) {
+        up = "0";
+    }
+    EXPECT_TRUE(WaitFor([&] { return UpById(scrape()) == allDown; }, 10000)) << scrape();
+
+    // Ctrl-C ends it cleanly, and the state file (replaced under Windows' rules) keeps all three.
+    exporter->Signal(SIGINT);
+    EXPECT_EQ(exporter->Wait(15000), 0) << ReadFile(Path("wine-exporter.out"));
+    const std::string saved = ReadFile(state);
+    for (const auto& [id, up] : allUp) {
+        EXPECT_NE(saved.find("\"id\":\"" + id + "\""), std::string::npos) << id << "\n" << saved;
+    }
+}
 
 }  // namespace
 }  // namespace products_test

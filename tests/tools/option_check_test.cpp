@@ -166,3 +166,30 @@ TEST(OptionCheckTest, ValuesAtTheEdgesOfTheirRangesPass) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OptionCheckDurationTest, PrometheusStyleDurations) {
+    const struct {
+        const char* text;
+        bool ok;
+        uint64_t seconds;
+    } cases[] = {
+        {"0", true, 0},          {"600", true, 600},    {"90s", true, 90},
+        {"15m", true, 900},      {"1h30m", true, 5400}, {"7d", true, 604800},
+        {"2w1d", true, 1296000}, {"", false, 0},        {"5", true, 5},
+        {"m", false, 0},         {"5x", false, 0},      {"30m1h", false, 0},
+        {"1h1h", false, 0},      {"-5m", false, 0},     {"1.5h", false, 0},
+        {"11y", false, 0},       {"600w", false, 0},    {"999999999999999999", false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        uint64_t seconds = 12345;
+        EXPECT_EQ(ZOptionCheck::ParseDuration(c.text, &seconds), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(seconds, c.seconds);
+        }
+    }
+}
+
+}  // namespace
