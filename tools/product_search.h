@@ -28,14 +28,14 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/product_table.h"
+#include "catalogue/product_tracker.h"
 #include "catalogue/unitfinder_core.h"
 #include "catalogue/unitfinder_core_handler.h"
 #include "ndd/network_device_detection.h"
 #include "net/cidr_block.h"
 #include "net/send_pacer.h"
 #include "platform/threading/event.h"
-#include "tools/product_table.h"
-#include "tools/product_tracker.h"
 
 class ZCliUserAgent;
 

@@ -1,7 +1,7 @@
 // The product view of zunit without a network: rows from products, the four output formats,
 // the order of rows, and the status line that only a terminal sees.
 
-#include "tools/product_table.h"
+#include "catalogue/product_table.h"
 
 #include <gtest/gtest.h>
 

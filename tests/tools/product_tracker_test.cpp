@@ -1,7 +1,7 @@
 // What `zunit watch` keeps beside the core's list, on a clock the test turns by hand: when each
 // product appeared, went stale and came back, and what it prints for each.
 
-#include "tools/product_tracker.h"
+#include "catalogue/product_tracker.h"
 
 #include <gtest/gtest.h>
 

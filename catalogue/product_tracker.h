@@ -2,7 +2,8 @@
 // ZProductTracker: a second handler on the discovery core's agent that keeps, beside the core's
 // product list, when each product last answered and through which local address. The core never
 // forgets a product; the tracker tells which ones still answer: a product that has not answered
-// for staleAfterMs has gone stale, and one that answers again is back.
+// for staleAfterMs has gone stale, and one that answers again is back. zunit watch reports these
+// events; the finder dims the rows of stale products.
 //
 //   ZProductTracker tracker(ZProductTracker::StaleAfterMs(2000));
 //   agent->AddHandler(&tracker);            // after the core, so the core's product exists first

@@ -1,4 +1,4 @@
-#include "tools/product_tracker.h"
+#include "catalogue/product_tracker.h"
 
 #include <chrono>
 
