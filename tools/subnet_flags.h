@@ -8,9 +8,10 @@
 //   if (!subnets_.Check("scan")) return kExitUsage;    // in Run: the error is on stderr
 //   subnets_.Apply(&options);
 //
-// Check refuses a malformed block, a prefix outside 16 to 32, a block with host bits set, a block
-// the routing table has no route to (each error names the block) and a rate outside 1 to
-// ZSendPacer::kMaxRate. A block given twice is swept once.
+// Check applies ZSubnetCheck, the finder's rules too: it refuses a malformed block, a prefix
+// outside 16 to 32, a block with host bits set, a block the routing table has no route to (the
+// error names the first such block) and a rate outside 1 to ZSendPacer::kMaxRate. A block given
+// twice is swept once.
 //
 // Ownership: plain values; CLI11 writes them while parsing, so the object must outlive the parse.
 
