@@ -1,8 +1,9 @@
 // A finder window on Qt's offscreen platform with everything around it replaced: a discovery
 // agent that sends nothing (tests/catalogue/fake_user_agent.h), settings files in memory, an
-// empty registry (so no client application is installed) and a shell that records what it was
-// asked to open. Products arrive the way the network brings them: through the agent's handler,
-// which posts event 1025 to the window.
+// empty registry (so no client application is installed), a shell that records what it was
+// asked to open and a clock the test turns (the one that tells products that stopped answering).
+// Products arrive the way the network brings them: through the agent's handlers (the core, which
+// posts event 1025 to the window, then the window's tracker).
 #pragma once
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,7 +132,8 @@ protected:
         window_ = std::make_unique<TUnitFinderDialog>(
             [this, startResult](const char*, uint16_t, uint16_t) -> INDDUserAgent* {
                 return new FakeUserAgent(&log_, startResult);
-            });
+            },
+            nullptr, [this] { return nowMs_.load(); });
     }
 
     // Makes and shows the window; the list area is listHeight pixels high when given.
@@ -151,7 +154,8 @@ protected:
         ASSERT_EQ(window_->PBUnits->height(), listHeight);
     }
 
-    // A device answers for the first time; the window hears of it through its event queue.
+    // A device answers (the first time: a new product); the window hears of it through its
+    // event queue.
     void Answer(const DeviceAnswer& answer, bool deliver = true) {
         FakeNetworkDevice device(answer.service, answer.address, answer.port);
         device.name = answer.name;
@@ -163,11 +167,30 @@ protected:
             std::lock_guard<std::mutex> lock(log_.mutex);
             handlers = log_.handlers;
         }
-        ASSERT_EQ(handlers.size(), 1u);
-        handlers[0]->OnDeviceAnswer(&device, nullptr);
-        if (deliver) {
-            QCoreApplication::processEvents();
+        ASSERT_EQ(handlers.size(), 2u);  // the core, then the window's tracker
+        for (INDDUserAgentHandler* handler : handlers) {
+            handler->OnDeviceAnswer(&device, nullptr);
         }
+        if (deliver) {
+            Deliver();
+        }
+    }
+
+    // Runs the window's queue until the news of new products is shown: a refresh runs at most
+    // once a frame, so news within a frame of the last one waits for its timer.
+    void Deliver() {
+        QCoreApplication::processEvents();
+        for (int waited = 0; window_->HasPendingRefresh() && waited < 1000; ++waited) {
+            QTest::qWait(1);
+        }
+        QCoreApplication::processEvents();
+    }
+
+    // Time passes on the window's clock, and it looks for products that stopped answering.
+    void Pass(int64_t ms) {
+        nowMs_ += ms;
+        window_->SweepSilent();
+        QCoreApplication::processEvents();
     }
 
     // n devices "Unit 0" ... at 10.0.0.1 ... (all web-page kinds, which can always connect).
@@ -178,7 +201,7 @@ protected:
             answer.address = "10.0.0." + std::to_string(i + 1);
             Answer(answer, false);
         }
-        QCoreApplication::processEvents();
+        Deliver();
     }
 
     // Presses the mouse on list row `row` (of the rows on screen).
@@ -208,6 +231,7 @@ protected:
     std::vector<std::string> opened_;
     bool hourglassAtLaunch_ = false;
     FakeAgentLog log_;
+    std::atomic<int64_t> nowMs_{1000000};
     std::unique_ptr<TUnitFinderDialog> window_;
 };
 

@@ -37,7 +37,7 @@ TEST_F(ScreenshotRunnerTest, WaitsForTheProductsSelectsTheRowAndWritesThreePictu
     EXPECT_EQ(window_->VScrollBar->value(), 2);  // rows 2, 3 and 4 on screen
     const QImage main(options.mainFile);
     EXPECT_EQ(main.size(), window_->size());
-    EXPECT_EQ(QImage(options.preferencesFile).size(), QSize(464, 86));
+    EXPECT_EQ(QImage(options.preferencesFile).size(), QSize(464, 205));
     EXPECT_EQ(QImage(options.aboutFile).size(), QSize(368, 168));
     // Product 4 is selected: the last of the three rows.
     const QPoint row = window_->PBUnits->mapTo(window_.get(), QPoint(700, 2 * 18 + 9));

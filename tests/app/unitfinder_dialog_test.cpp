@@ -98,7 +98,7 @@ TEST_F(UnitFinderDialogTest, ProductNewsTravelAsEvent1025AndAreHandledOnTheUiThr
     network.join();
     EXPECT_TRUE(window_->VScrollBar->isHidden());
     EXPECT_EQ(spy.seen, 0);
-    QCoreApplication::processEvents();
+    Deliver();
     EXPECT_EQ(spy.seen, 1);
     EXPECT_FALSE(window_->VScrollBar->isHidden());
     EXPECT_EQ(window_->VScrollBar->maximum(), 5);
@@ -126,7 +126,7 @@ TEST_F(UnitFinderDialogTest, ABurstOfNewProductsCostsFewRefreshesAndListsThemAll
         }
     });
     network.join();
-    QCoreApplication::processEvents();
+    Deliver();
     EXPECT_EQ(window_->GetRefreshCount() - refreshesBefore, 1);
     EXPECT_EQ(window_->GetListedCount(), 1000);
     EXPECT_EQ(window_->VScrollBar->maximum(), 1000 - 5);
