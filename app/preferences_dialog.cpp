@@ -131,8 +131,8 @@ TPreferencesDialog::TPreferencesDialog(QWidget* owner)
     SubnetPanel->setGeometry(0, kPageTop, kClientWidth, kPageHeight);
     SubnetPanel->hide();
     LSubnets = MakeLabel(SubnetPanel, "LSubnets",
-                         QStringLiteral("Routed subnets to search beside the local network "
-                                        "(CIDR blocks of /16 to /32, such as 10.20.0.0/22):"),
+                         QStringLiteral("Subnets beyond the local network, by their CIDR "
+                                        "blocks of /16 to /32:"),
                          kSubnetsLabelAt);
     MSubnets = new QPlainTextEdit(SubnetPanel);
     MSubnets->setObjectName(QStringLiteral("MSubnets"));
@@ -277,16 +277,23 @@ std::vector<std::string> TPreferencesDialog::Refusals() {
         subnets_ = std::move(blocks);
         sweepRate_ = static_cast<uint32_t>(rate);
         LRefused->clear();
+        LRefused->setToolTip(QString());
         return refusals;
     }
     QString text = QStringLiteral("Not accepted: ");
     for (size_t i = 0; i < refusals.size() && i < kRefusalsNamed; ++i) {
         text += (i == 0 ? QString() : QStringLiteral("; ")) + QString::fromStdString(refusals[i]);
     }
+    QStringList all;
+    for (const std::string& refusal : refusals) {
+        all << QString::fromStdString(refusal);
+    }
     if (refusals.size() > kRefusalsNamed) {
-        text += QStringLiteral("; and %1 more").arg(refusals.size() - kRefusalsNamed);
+        text += QStringLiteral("; and %1 more (all of them in this line's hint)")
+                    .arg(refusals.size() - kRefusalsNamed);
     }
     LRefused->setText(text);
+    LRefused->setToolTip(all.join(QLatin1Char('\n')));
     return refusals;
 }
 

@@ -78,8 +78,10 @@ const TColor kConnectText = MakeColor(220, 220, 220);
 // Rows of products that stopped answering: their text dimmed; grey on the selection's orange.
 const TColor kSilentText = MakeColor(120, 120, 120);
 const TColor kSilentSelectedText = MakeColor(90, 90, 90);
-// The sort arrow in its header section: 7 pixels wide, 4 high, this far from the right end.
+// The sort arrow in its header section: 7 pixels wide, 4 high, this far after the section's
+// text and at least this far from its right end.
 constexpr int kArrowWidth = 7;
+constexpr int kArrowGap = 8;
 constexpr int kArrowInset = 14;
 
 // Header sections: text source, minimum and initial width, clickable. The last section's initial
@@ -737,9 +739,10 @@ void TUnitFinderDialog::HeaderDrawSection(ZCanvas& canvas, int section, const QR
     canvas.Font().color = kHeaderText;
     canvas.TextOut(rect.left() + 2, rect.top() + 2, text);
     if (section == model_.GetSortColumn()) {
-        // The sort arrow, on its own background so that a long text does not run through it:
-        // its point up for an ascending sort, down for a descending one.
-        const int left = rect.left() + rect.width() - kArrowInset;
+        // The sort arrow after the text, or at the section's right end when the text reaches
+        // it, on its own background: its point up for an ascending sort, down for descending.
+        const int left = std::min(rect.left() + 2 + canvas.TextWidth(text) + kArrowGap,
+                                  rect.left() + rect.width() - kArrowInset);
         const int top = rect.top() + (rect.height() - (kArrowWidth + 1) / 2) / 2;
         canvas.FillRect(QRect(left - 2, rect.top(), kArrowWidth + 4, rect.height()));
         canvas.Pen() = ZPen{kHeaderText, 1, psSolid};

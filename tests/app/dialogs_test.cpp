@@ -68,10 +68,10 @@ TEST_F(DialogsTest, PreferencesLayoutAndLook) {
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     QImage shot = Shot(&dialog);
-    EXPECT_EQ(At(shot, 400, 40), Grey(32));   // MainPanel takes the dialog's colour
-    EXPECT_EQ(At(shot, 400, 10), Grey(32));   // beside the tabs, the header bar's colour
-    EXPECT_EQ(At(shot, 10, 170), Grey(0));    // the button line
-    EXPECT_EQ(At(shot, 10, 190), Grey(20));   // the button panel
+    EXPECT_EQ(At(shot, 400, 40), Grey(32));  // MainPanel takes the dialog's colour
+    EXPECT_EQ(At(shot, 400, 10), Grey(32));  // beside the tabs, the header bar's colour
+    EXPECT_EQ(At(shot, 10, 170), Grey(0));   // the button line
+    EXPECT_EQ(At(shot, 10, 190), Grey(20));  // the button panel
     // The first page's tab is current: 50 grey, underlined in the selection's orange.
     const QRect general = dialog.PageTabs->TabRect(TPreferencesDialog::kGeneralPage);
     EXPECT_EQ(At(shot, general.left() + 2, 3), Grey(50));
@@ -137,6 +137,71 @@ TEST_F(DialogsTest, PreferencesOtherKeysAndPanelClicksLeaveItOpen) {
         QCoreApplication::sendEvent(&dialog, &press);
     });
     EXPECT_EQ(result, 1);
+}
+
+TEST_F(DialogsTest, SubnetsPageNamesWhatItRefusesAndStaysOpenUntilItIsMended) {
+    FakeRoutes routes;
+    TPreferencesDialog dialog(window_.get());
+    // Entries it is given are named at once (the finder ignores them), and need no mending.
+    dialog.SetSubnets({"10.31.2.0/24", "stage"}, 2000);
+    EXPECT_NE(dialog.LRefused->text().indexOf("stage"), -1);
+    EXPECT_TRUE(dialog.CheckSubnets());
+    EXPECT_FALSE(dialog.SubnetsChanged());
+
+    struct Step {
+        const char* label;
+        const char* subnets;
+        const char* rate;
+        std::vector<std::string> named;  // empty: accepted
+    };
+    const Step steps[] = {
+        {"host bits set, no route, malformed",
+         "10.31.2.0/24, 10.31.1.0/22\n10.40.0.0/24 stage",
+         "2000",
+         {"10.31.1.0/22", "\"stage\"", "and 1 more"}},
+        {"a rate out of range", "10.31.2.0/24", "0", {"requests per second"}},
+        {"a rate that is no number", "10.31.2.0/24", "fast", {"\"fast\""}},
+        {"mended, a repeat kept once", "10.31.2.0/24,10.31.4.0/22 10.31.2.0/24", "500", {}},
+    };
+    const int result = RunModal(&dialog, [&] {
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.label);
+            dialog.ShowPage(TPreferencesDialog::kGeneralPage);
+            dialog.MSubnets->setPlainText(QString::fromUtf8(step.subnets));
+            dialog.ERate->setText(QString::fromUtf8(step.rate));
+            QTest::keyClick(dialog.CBCloseOnConnect, Qt::Key_Return);
+            if (step.named.empty()) {
+                EXPECT_FALSE(dialog.isVisible());
+                continue;
+            }
+            ASSERT_TRUE(dialog.isVisible());
+            EXPECT_TRUE(dialog.SubnetPanel->isVisible());  // the page that names them
+            for (const std::string& text : step.named) {
+                EXPECT_NE(dialog.LRefused->text().indexOf(QString::fromStdString(text)), -1)
+                    << dialog.LRefused->text().toStdString();
+            }
+            // Every refusal in the hint, the third too.
+            if (step.named.back() == "and 1 more") {
+                EXPECT_NE(dialog.LRefused->toolTip().indexOf("10.40.0.0/24"), -1);
+            }
+        }
+    });
+    EXPECT_EQ(result, 1);
+    ASSERT_EQ(dialog.GetSubnets().size(), 2u);
+    EXPECT_EQ(dialog.GetSubnets()[0].GetText(), "10.31.2.0/24");
+    EXPECT_EQ(dialog.GetSubnets()[1].GetText(), "10.31.4.0/22");
+    EXPECT_EQ(dialog.GetSweepRate(), 500u);
+}
+
+TEST_F(DialogsTest, CtrlTabTurnsThePages) {
+    TPreferencesDialog dialog(window_.get());
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTest::keyClick(dialog.CBCloseOnConnect, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(dialog.SubnetPanel->isVisible());
+    QTest::keyClick(dialog.MSubnets, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(dialog.MainPanel->isVisible());
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST_F(DialogsTest, AboutShowsTheCaptionCentredAndClosesOnAClick) {

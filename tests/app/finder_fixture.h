@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/font_substitutes.h"
+#include "app/list_header.h"
 #include "app/paint_box.h"
 #include "app/panel.h"
 #include "app/string_table.h"
@@ -34,6 +35,9 @@
 #include "platform/files/memory_profile_file_store.h"
 #include "platform/files/profile.h"
 #include "platform/files/string_resources.h"
+#include "platform/network/fake_ip_helper.h"
+#include "platform/network/inet.h"
+#include "platform/network/wmi.h"
 #include "platform/process/shell.h"
 #include "platform/registry/registry.h"
 #include "tests/catalogue/fake_network_device.h"
@@ -77,6 +81,29 @@ inline int InkLeft(const QImage& image, const QRect& rect, TColor background) {
     }
     return -1;
 }
+
+// The routing table the subnet checks read: a searcher on 10.31.1.2/24 whose router leads to
+// 10.31.0.0/16, and nothing else routed.
+class FakeRoutes {
+public:
+    FakeRoutes() {
+        zplat::AdapterInfo eth;
+        eth.index = 3;
+        eth.adapterName = "veth-s";
+        eth.type = zplat::MIB_IF_TYPE_ETHERNET;
+        eth.ipAddressList = {{"10.31.1.2", "255.255.255.0", 1}};
+        ip_->adapters.push_back(eth);
+        ip_->routes.push_back({zplat::InetAddr("10.31.0.0"),
+                               16,
+                               {3, zplat::InetAddr("10.31.1.2"), zplat::InetAddr("10.31.1.1")}});
+    }
+
+private:
+    std::shared_ptr<zplat::FakeIpHelper> ip_ = std::make_shared<zplat::FakeIpHelper>();
+    zplat::ScopedIpHelper useIp_{ip_};
+    std::shared_ptr<zplat::FakeWmi> wmi_ = std::make_shared<zplat::FakeWmi>();
+    zplat::ScopedWmiProvider useWmi_{wmi_};
+};
 
 struct DeviceAnswer {
     std::string service = "zelvane.vxp2";
@@ -209,6 +236,24 @@ protected:
         QTest::mouseClick(window_->PBUnits, Qt::LeftButton, Qt::NoModifier,
                           QPoint(window_->PBUnits->width() - 5, row * 18 + 9));
         QCoreApplication::processEvents();
+    }
+
+    // A click on a header section, away from its dividers.
+    void ClickSection(int section) {
+        TListHeader* header = window_->GetHeader();
+        const int x = header->GetSectionLeft(section) + header->GetSectionWidth(section) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, 9));
+        QCoreApplication::processEvents();
+    }
+
+    // The names of the products shown, in the order shown.
+    std::vector<std::string> ShownNames() {
+        std::vector<std::string> names;
+        const ZProductListModel& model = window_->GetModel();
+        for (size_t i = 0; i < model.GetShownCount(); ++i) {
+            names.push_back(model.GetShown(i)->GetName().GetString());
+        }
+        return names;
     }
 
     // The fill of screen row `row`, read where no text reaches (the row's right end).
