@@ -105,22 +105,27 @@ size_t ZProductListModel::Place(std::vector<uint32_t>* sequence,
         return sequence->size();
     }
     const auto before = [this](uint32_t a, uint32_t b) { return Before(a, b); };
-    if (items.size() == 1) {
-        const auto at = std::upper_bound(sequence->begin(), sequence->end(), items[0], before);
-        const size_t position = static_cast<size_t>(at - sequence->begin());
-        sequence->insert(at, items[0]);
-        return position;
-    }
-    // A batch: sorted, appended and merged in, one pass over what follows its first item.
     std::sort(items.begin(), items.end(), before);
-    const size_t first = static_cast<size_t>(
-        std::upper_bound(sequence->begin(), sequence->end(), items.front(), before) -
-        sequence->begin());
-    const auto middle = static_cast<std::ptrdiff_t>(sequence->size());
-    sequence->insert(sequence->end(), items.begin(), items.end());
-    std::inplace_merge(sequence->begin() + static_cast<std::ptrdiff_t>(first),
-                       sequence->begin() + middle, sequence->end(), before);
-    return first;
+    // Where each item goes among the old entries (a binary search each, the positions rising),
+    // then one pass from the end that moves every old entry once, in blocks, and sets the items
+    // between them: no comparison with the entries the items pass over.
+    std::vector<size_t> at(items.size());
+    auto from = sequence->begin();
+    for (size_t i = 0; i < items.size(); ++i) {
+        from = std::upper_bound(from, sequence->end(), items[i], before);
+        at[i] = static_cast<size_t>(from - sequence->begin());
+    }
+    size_t end = sequence->size();
+    sequence->resize(end + items.size());
+    for (size_t i = items.size(); i > 0; --i) {
+        const size_t position = at[i - 1];
+        std::move_backward(sequence->begin() + static_cast<std::ptrdiff_t>(position),
+                           sequence->begin() + static_cast<std::ptrdiff_t>(end),
+                           sequence->begin() + static_cast<std::ptrdiff_t>(end + i));
+        (*sequence)[position + i - 1] = items[i - 1];
+        end = position;
+    }
+    return at[0];
 }
 
 void ZProductListModel::Rebuild() {

@@ -17,8 +17,8 @@
 // column compares without regard to letter case, its digit runs as numbers (NaturalCompare), so
 // "6.9" < "6.10" and "Unit 9" < "Unit 10". Without a sort column the order is arrival order.
 //
-// Costs, with n products: placing a new product is a binary search and one move of the entries
-// behind it (a batch is sorted and merged in one pass); a sort is one O(n log n) sort of indexes;
+// Costs, with n products: placing new products is a binary search each and one move of the
+// entries behind the first of them, whatever their number; a sort is one O(n log n) sort;
 // a filter that only narrows the previous one tests the products shown, any other tests all; a
 // product falling silent or answering again is placed by a binary search. Texts are kept as the
 // list's cells show them, at most kCellTextSize - 1 bytes per column, whatever a device sends.
@@ -115,7 +115,8 @@ private:
     // The shown order: the sort column (in the sort's direction), then arrival.
     bool Before(uint32_t a, uint32_t b) const;
     bool Passes(const Entry& entry) const;
-    // Places items (not yet in sequence) into it; returns the first position taken.
+    // Places items (none of them in sequence yet) into it in order; returns the first position
+    // taken.
     size_t Place(std::vector<uint32_t>* sequence, std::vector<uint32_t> items) const;
     // Recomputes the shown products from order_.
     void Rebuild();

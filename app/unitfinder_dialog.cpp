@@ -658,7 +658,9 @@ void TUnitFinderDialog::RefreshList() {
         top = at - anchorRow;
     }
     ArrangeRows(top);
-    PBInfos->update();  // the count of products shown may have changed
+    if (GetShownCountText() != infoCountText_) {
+        PBInfos->update();  // with Connect over it: only when its count line changed
+    }
     if (restarted || wasHidden != VScrollBar->isHidden() || GetTopRow() != topBefore) {
         PBUnits->update();
         return;
@@ -861,6 +863,9 @@ void TUnitFinderDialog::PaintRow(int index, int x, int y, ZProduct* product) {
             model_.GetShownSilentSince(static_cast<size_t>(index)) != ZProductListModel::kAnswering;
         const TColor fill = selected ? kSelectedRow : (index % 2 == 0 ? kEvenRow : kOddRow);
         canvas.Brush() = ZBrush{fill, bsSolid};
+        // Each text lies on its cell's fill already: drawn without a background of its own, it
+        // looks the same and is not measured for one.
+        canvas.SetBkMode(ZCanvas::bkTransparent);
         canvas.Font() = listFont_;
         canvas.Font().color = selected ? (silent ? kSilentSelectedText : kSelectedText)
                                        : (silent ? kSilentText : kRowText);

@@ -95,8 +95,8 @@ public:
     static constexpr int kSectionCount = 5;
     // A frame: the list refreshes for new products at most this often.
     static constexpr int kFrameMs = 16;
-    // How often the window looks for products that stopped answering (a product is marked
-    // within this much of its deadline).
+    // How often the window looks for products that stopped answering: a product is marked
+    // within this much of its deadline (two and a half search cycles).
     static constexpr int kSilentSweepMs = 250;
 
     enum class ExportFormat { kCsv, kJson };
@@ -243,7 +243,8 @@ private:
     // list shows from its first row) and repaints the list and the details.
     void ShowChangedRows(const ZProduct* anchor, int anchorRow);
     // The product whose screen row stays put while the rows change, and that row: the selection
-    // when it is on screen, else (keepTop) the first row's product, else none.
+    // when it is on screen, else (keepTop) the first row's product unless the list is shown from
+    // its start, else none.
     const ZProduct* RowAnchor(bool keepTop, int* row) const;
     // Selects the product at a shown position and scrolls it into view.
     void SelectShown(int position);
