@@ -3,16 +3,11 @@
 #include <QKeyEvent>
 
 #include "app/font_substitutes.h"
-#include "controls/color.h"
+#include "app/list_palette.h"
 
 namespace {
 
-// The list's colours (red, green, blue) and font.
-const TColor kFieldFill = MakeColor(50, 50, 50);
-const TColor kFieldText = MakeColor(220, 220, 220);
-const TColor kHintText = MakeColor(120, 120, 120);
-const TColor kSelectionFill = MakeColor(237, 146, 6);
-const TColor kSelectionText = MakeColor(0, 0, 0);
+// The list's font: "Arial" 14 pixels.
 constexpr int kFontPixels = 14;
 
 }  // namespace
@@ -23,14 +18,9 @@ TFilterField::TFilterField(QWidget* parent) : QLineEdit(parent) {
     setFont(PixelFont(QStringLiteral("Arial"), kFontPixels));
     setPlaceholderText(QStringLiteral("Filter"));
     setTextMargins(4, 0, 4, 0);
+    SetListColors(this);
     QPalette p = palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        p.setColor(group, QPalette::Base, ToQColor(kFieldFill));
-        p.setColor(group, QPalette::Text, ToQColor(kFieldText));
-        p.setColor(group, QPalette::PlaceholderText, ToQColor(kHintText));
-        p.setColor(group, QPalette::Highlight, ToQColor(kSelectionFill));
-        p.setColor(group, QPalette::HighlightedText, ToQColor(kSelectionText));
-    }
+    p.setColor(QPalette::PlaceholderText, ToQColor(kListSilentText));
     setPalette(p);
 }
 

@@ -3,16 +3,11 @@
 #include <QMouseEvent>
 
 #include "app/font_substitutes.h"
+#include "app/list_palette.h"
 #include "controls/canvas.h"
 
 namespace {
 
-// Colours (red, green, blue) of the list's header bar and rows.
-const TColor kBackground = MakeColor(32, 32, 32);
-const TColor kText = MakeColor(180, 180, 180);
-const TColor kCurrentFill = MakeColor(50, 50, 50);
-const TColor kCurrentText = MakeColor(220, 220, 220);
-const TColor kMark = MakeColor(237, 146, 6);
 // "MS Sans Serif" 8 pt, the header bar's font, is 11 pixels high.
 constexpr int kFontPixels = 11;
 constexpr int kFirstLeft = 8;
@@ -54,7 +49,7 @@ QRect TPageTabs::TabRect(int page) const {
 
 void TPageTabs::paintEvent(QPaintEvent*) {
     ZCanvas canvas(this);
-    canvas.Brush() = ZBrush{kBackground, bsSolid};
+    canvas.Brush() = ZBrush{kListBackground, bsSolid};
     canvas.FillRect(rect());
     canvas.SetBkMode(ZCanvas::bkTransparent);
     canvas.Font().font = font();
@@ -62,13 +57,13 @@ void TPageTabs::paintEvent(QPaintEvent*) {
         const QRect tab = TabRect(page);
         const bool current = page == current_;
         if (current) {
-            canvas.Brush() = ZBrush{kCurrentFill, bsSolid};
+            canvas.Brush() = ZBrush{kListEvenRow, bsSolid};
             canvas.FillRect(tab);
-            canvas.Brush() = ZBrush{kMark, bsSolid};
+            canvas.Brush() = ZBrush{kListSelectedRow, bsSolid};
             canvas.FillRect(
                 QRect(tab.left(), tab.bottom() + 1 - kMarkHeight, tab.width(), kMarkHeight));
         }
-        canvas.Font().color = current ? kCurrentText : kText;
+        canvas.Font().color = current ? kListRowText : kListHeaderText;
         const int textHeight = canvas.TextHeight(names_[page]);
         canvas.TextOut(tab.left() + kPadding, (tab.height() - kMarkHeight - textHeight) / 2,
                        names_[page]);

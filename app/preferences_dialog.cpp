@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 
 #include "app/font_substitutes.h"
+#include "app/list_palette.h"
 #include "app/page_tabs.h"
 #include "app/panel.h"
 #include "app/settings.h"
@@ -63,18 +64,6 @@ void SetUpButton(ZGraphicButtonXT* button, const QString& text, const char* fami
     button->GetEffect()->SetGradationColor1(MakeColor(104, 104, 104));
     button->GetEffect()->SetGradationColor2(MakeColor(235, 235, 235));
     button->GetEffect()->SetEffectType(coetGradationDown);
-}
-
-// An edit field in the list's colours: 220 grey text on 50 grey.
-void StyleEdit(QWidget* edit) {
-    QPalette p = edit->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        p.setColor(group, QPalette::Base, ToQColor(MakeColor(50, 50, 50)));
-        p.setColor(group, QPalette::Text, ToQColor(kStyleTextColor));
-        p.setColor(group, QPalette::Highlight, ToQColor(MakeColor(237, 146, 6)));
-        p.setColor(group, QPalette::HighlightedText, ToQColor(MakeColor(0, 0, 0)));
-    }
-    edit->setPalette(p);
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at) {
@@ -194,11 +183,11 @@ void TPreferencesDialog::ApplyStyle() {
     setAutoFillBackground(true);
     StyleControls(MainPanel);
     StyleControls(SubnetPanel);
-    StyleEdit(MSubnets);
-    StyleEdit(ERate);
+    SetListColors(MSubnets);
+    SetListColors(ERate);
     // Refusals in the selection's orange, so that they are seen.
     QPalette refused = LRefused->palette();
-    refused.setColor(QPalette::WindowText, ToQColor(MakeColor(237, 146, 6)));
+    refused.setColor(QPalette::WindowText, ToQColor(kListSelectedRow));
     LRefused->setPalette(refused);
     ButtonPanel->SetColor(MakeColor(20, 20, 20));
     ButtonLinePanel->SetColor(MakeColor(0, 0, 0));

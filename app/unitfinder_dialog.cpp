@@ -29,6 +29,7 @@
 #include "app/filter_field.h"
 #include "app/font_substitutes.h"
 #include "app/list_header.h"
+#include "app/list_palette.h"
 #include "app/module_version_info.h"
 #include "app/paint_box.h"
 #include "app/panel.h"
@@ -65,19 +66,9 @@ constexpr int kWindowFontPixels = 11;
 // Rows and details are written in "Arial" with a character height of 14 pixels.
 constexpr int kListFontPixels = 14;
 
-// Palette (red, green, blue).
-const TColor kBackground = MakeColor(32, 32, 32);
-const TColor kEvenRow = MakeColor(50, 50, 50);
-const TColor kOddRow = MakeColor(32, 32, 32);
-const TColor kSelectedRow = MakeColor(237, 146, 6);
-const TColor kRowText = MakeColor(220, 220, 220);
-const TColor kSelectedText = MakeColor(0, 0, 0);
-const TColor kHeaderText = MakeColor(180, 180, 180);
+// Palette (red, green, blue): the list's (app/list_palette.h) and these.
 const TColor kInfoLine = MakeColor(50, 50, 50);
 const TColor kConnectText = MakeColor(220, 220, 220);
-// Rows of products that stopped answering: their text dimmed; grey on the selection's orange.
-const TColor kSilentText = MakeColor(120, 120, 120);
-const TColor kSilentSelectedText = MakeColor(90, 90, 90);
 // The sort arrow in its header section: 7 pixels wide, 4 high, this far after the section's
 // text and at least this far from its right end.
 constexpr int kArrowWidth = 7;
@@ -310,7 +301,7 @@ void TUnitFinderDialog::HandleCreate() {
     setWindowTitle(QString::fromLatin1(kTitle));
     LUnitListTitle->setText(QString());
 
-    header_->SetBackgroundColor(kBackground);
+    header_->SetBackgroundColor(kListBackground);
     header_->setToolTip(QString());
     for (int section = 0; section < kSectionCount; ++section) {
         const SectionDef& def = kSections[section];
@@ -407,10 +398,10 @@ void TUnitFinderDialog::HandleDestroy() {
 
 void TUnitFinderDialog::ApplyStyle() {
     QPalette p = palette();
-    p.setColor(QPalette::Window, ToQColor(kBackground));
+    p.setColor(QPalette::Window, ToQColor(kListBackground));
     setPalette(p);
     setAutoFillBackground(true);
-    MainPanel->SetColor(kBackground);
+    MainPanel->SetColor(kListBackground);
     InfoLinePanel->SetColor(kInfoLine);
     SetButtonBackgrounds(BConnect);
     BConnect->SetTextColorOff(kConnectText);
@@ -724,8 +715,8 @@ void TUnitFinderDialog::BConnectClick() {
 
 void TUnitFinderDialog::HeaderDrawSection(ZCanvas& canvas, int section, const QRect& rect) {
     const int mode = canvas.SetBkMode(ZCanvas::bkTransparent);
-    canvas.Pen() = ZPen{kBackground, 1, psSolid};
-    canvas.Brush() = ZBrush{kBackground, bsSolid};
+    canvas.Pen() = ZPen{kListBackground, 1, psSolid};
+    canvas.Brush() = ZBrush{kListBackground, bsSolid};
     canvas.Rectangle(rect.left(), rect.top(), rect.left() + rect.width(),
                      rect.top() + rect.height());
     QString text = header_->GetSectionText(section);
@@ -738,7 +729,7 @@ void TUnitFinderDialog::HeaderDrawSection(ZCanvas& canvas, int section, const QR
     }
     canvas.Font().font = font();
     canvas.Font().font.setUnderline(false);
-    canvas.Font().color = kHeaderText;
+    canvas.Font().color = kListHeaderText;
     canvas.TextOut(rect.left() + 2, rect.top() + 2, text);
     if (section == model_.GetSortColumn()) {
         // The sort arrow after the text, or at the section's right end when the text reaches
@@ -747,7 +738,7 @@ void TUnitFinderDialog::HeaderDrawSection(ZCanvas& canvas, int section, const QR
                                   rect.left() + rect.width() - kArrowInset);
         const int top = rect.top() + (rect.height() - (kArrowWidth + 1) / 2) / 2;
         canvas.FillRect(QRect(left - 2, rect.top(), kArrowWidth + 4, rect.height()));
-        canvas.Pen() = ZPen{kHeaderText, 1, psSolid};
+        canvas.Pen() = ZPen{kListHeaderText, 1, psSolid};
         const int rowCount = (kArrowWidth + 1) / 2;
         for (int row = 0; row < rowCount; ++row) {
             const int half = model_.IsDescending() ? rowCount - 1 - row : row;
@@ -845,7 +836,7 @@ void TUnitFinderDialog::PaintList() {
         list->Unlock(LProductList::kLockReason);
     }
     if (y < endY) {
-        canvas->Brush() = ZBrush{kBackground, bsSolid};
+        canvas->Brush() = ZBrush{kListBackground, bsSolid};
         canvas->FillRect(QRect(0, y, width, height - y));
     }
     PaintInfo();
@@ -861,14 +852,15 @@ void TUnitFinderDialog::PaintRow(int index, int x, int y, ZProduct* product) {
         const bool selected = product == selection_;
         const bool silent =
             model_.GetShownSilentSince(static_cast<size_t>(index)) != ZProductListModel::kAnswering;
-        const TColor fill = selected ? kSelectedRow : (index % 2 == 0 ? kEvenRow : kOddRow);
+        const TColor fill =
+            selected ? kListSelectedRow : (index % 2 == 0 ? kListEvenRow : kListOddRow);
         canvas.Brush() = ZBrush{fill, bsSolid};
         // Each text lies on its cell's fill already: drawn without a background of its own, it
         // looks the same and is not measured for one.
         canvas.SetBkMode(ZCanvas::bkTransparent);
         canvas.Font() = listFont_;
-        canvas.Font().color = selected ? (silent ? kSilentSelectedText : kSelectedText)
-                                       : (silent ? kSilentText : kRowText);
+        canvas.Font().color = selected ? (silent ? kListSilentSelectedText : kListSelectedText)
+                                       : (silent ? kListSilentText : kListRowText);
         const int* c = columnEdges_;
         const int rowWidth = rowBitmap_.width();
 
@@ -910,22 +902,22 @@ void TUnitFinderDialog::PaintInfo() {
         if (infoBitmap_.size() != size && !size.isEmpty()) {
             infoBitmap_ = QImage(size, QImage::Format_RGB32);
         }
-        infoBitmap_.fill(ToQColor(kBackground));
+        infoBitmap_.fill(ToQColor(kListBackground));
         if (selection_ != nullptr) {
             ZCanvas canvas(&infoBitmap_);
             canvas.Font() = listFont_;
-            canvas.Font().color = kRowText;
-            canvas.Brush() = ZBrush{kBackground, bsSolid};
+            canvas.Font().color = kListRowText;
+            canvas.Brush() = ZBrush{kListBackground, bsSolid};
             canvas.SetBkMode(ZCanvas::bkOpaque);
             const QString line1 = Text(selection_->GetName()) + QLatin1Char(':');
             canvas.TextOut(10, 6, line1);
             const int h1 = canvas.TextHeight(line1);
             if (silentSince != ZProductListModel::kAnswering) {
-                canvas.Font().color = kSilentText;
+                canvas.Font().color = kListSilentText;
                 canvas.TextOut(10 + canvas.TextWidth(line1) + 12, 6,
                                QStringLiteral("Not answering since ") +
                                    WallTime(silentSince, tracker_->Now()));
-                canvas.Font().color = kRowText;
+                canvas.Font().color = kListRowText;
             }
             QString line2 = QStringLiteral("Editor/Client") + QStringLiteral(": ") +
                             Text(selection_->GetClientName());
@@ -943,7 +935,7 @@ void TUnitFinderDialog::PaintInfo() {
             // or at the right end.
             ZCanvas canvas(&infoBitmap_);
             canvas.Font() = listFont_;
-            canvas.Font().color = kRowText;
+            canvas.Font().color = kListRowText;
             canvas.SetBkMode(ZCanvas::bkTransparent);
             const int right = EFilter->isVisible() ? EFilter->x() - kCountGap
                                                    : infoBitmap_.width() - kFilterMargin;

@@ -35,13 +35,11 @@
 #include "platform/files/memory_profile_file_store.h"
 #include "platform/files/profile.h"
 #include "platform/files/string_resources.h"
-#include "platform/network/fake_ip_helper.h"
-#include "platform/network/inet.h"
-#include "platform/network/wmi.h"
 #include "platform/process/shell.h"
 #include "platform/registry/registry.h"
 #include "tests/catalogue/fake_network_device.h"
 #include "tests/catalogue/fake_user_agent.h"
+#include "tests/net/fake_routes.h"
 
 namespace ztest {
 
@@ -81,29 +79,6 @@ inline int InkLeft(const QImage& image, const QRect& rect, TColor background) {
     }
     return -1;
 }
-
-// The routing table the subnet checks read: a searcher on 10.31.1.2/24 whose router leads to
-// 10.31.0.0/16, and nothing else routed.
-class FakeRoutes {
-public:
-    FakeRoutes() {
-        zplat::AdapterInfo eth;
-        eth.index = 3;
-        eth.adapterName = "veth-s";
-        eth.type = zplat::MIB_IF_TYPE_ETHERNET;
-        eth.ipAddressList = {{"10.31.1.2", "255.255.255.0", 1}};
-        ip_->adapters.push_back(eth);
-        ip_->routes.push_back({zplat::InetAddr("10.31.0.0"),
-                               16,
-                               {3, zplat::InetAddr("10.31.1.2"), zplat::InetAddr("10.31.1.1")}});
-    }
-
-private:
-    std::shared_ptr<zplat::FakeIpHelper> ip_ = std::make_shared<zplat::FakeIpHelper>();
-    zplat::ScopedIpHelper useIp_{ip_};
-    std::shared_ptr<zplat::FakeWmi> wmi_ = std::make_shared<zplat::FakeWmi>();
-    zplat::ScopedWmiProvider useWmi_{wmi_};
-};
 
 struct DeviceAnswer {
     std::string service = "zelvane.vxp2";

@@ -6,37 +6,22 @@
 
 #include "net/network_adapter_pci_location.h"
 #include "net/send_pacer.h"
-#include "platform/network/fake_ip_helper.h"
-#include "platform/network/inet.h"
-#include "platform/network/wmi.h"
 #include "platform/registry/registry.h"
+#include "tests/net/fake_routes.h"
 
 namespace {
 
-using zplat::InetAddr;
-
-// A searcher on 10.31.1.2/24 whose router leads to 10.31.0.0/16; nothing else routes.
+// The routes of FakeRoutes: 10.31.0.0/16 is routed, nothing else.
 class SubnetCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
         zplat::MountRegistry(zplat::HKEY_LOCAL_MACHINE, "", registry_);
         GetPCILocationTable()->Build(true);
-        zplat::AdapterInfo eth;
-        eth.index = 3;
-        eth.adapterName = "veth-s";
-        eth.type = zplat::MIB_IF_TYPE_ETHERNET;
-        eth.ipAddressList = {{"10.31.1.2", "255.255.255.0", 1}};
-        ip_->adapters.push_back(eth);
-        ip_->routes.push_back(
-            {InetAddr("10.31.0.0"), 16, {3, InetAddr("10.31.1.2"), InetAddr("10.31.1.1")}});
     }
 
-    std::shared_ptr<zplat::FakeIpHelper> ip_ = std::make_shared<zplat::FakeIpHelper>();
-    zplat::ScopedIpHelper useIp_{ip_};
     zplat::ScopedRegistry scope_;
     std::shared_ptr<zplat::MemoryRegistry> registry_ = std::make_shared<zplat::MemoryRegistry>();
-    std::shared_ptr<zplat::FakeWmi> wmi_ = std::make_shared<zplat::FakeWmi>();
-    zplat::ScopedWmiProvider useWmi_{wmi_};
+    FakeRoutes routes_;
 };
 
 TEST_F(SubnetCheckTest, EveryRefusedTextIsNamedAndTheRestKeptOnceInOrder) {
