@@ -561,9 +561,11 @@ const ZProduct* TUnitFinderDialog::RowAnchor(bool keepTop, int* row) const {
             return selection_;
         }
     }
+    // A list shown from its start stays there, so that products placed first are seen.
     *row = 0;
-    return keepTop && static_cast<size_t>(top) < model_.GetShownCount() ? model_.GetShown(top)
-                                                                        : nullptr;
+    return keepTop && top > 0 && static_cast<size_t>(top) < model_.GetShownCount()
+               ? model_.GetShown(top)
+               : nullptr;
 }
 
 void TUnitFinderDialog::ArrangeRows(int top) {

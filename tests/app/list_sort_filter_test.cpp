@@ -86,6 +86,25 @@ TEST_F(ListSortFilterTest, HeaderClicksSortReverseAndReturnToArrivalWithAnArrow)
     EXPECT_EQ(ArrowRows(3, "Address"), none);
 }
 
+TEST_F(ListSortFilterTest, ProductsPlacedAboveTheViewLeaveTheRowsOnScreenInPlace) {
+    Open(54);  // three rows
+    for (int i = 0; i < 6; ++i) {
+        AnswerNamed("U" + std::to_string(i), "10.0.0." + std::to_string(10 + i));
+    }
+    ClickSection(3);
+    ClickSection(3);  // by address, backwards: the newest addresses first
+    // Shown from its start, the list stays there: a product placed first is seen at once.
+    AnswerNamed("N1", "10.0.0.99");
+    EXPECT_EQ(window_->GetTopRow(), 0);
+    EXPECT_EQ(ShownNames().front(), "N1");
+    // Scrolled down, the rows on screen stay where they are.
+    window_->VScrollBar->setValue(2);
+    const ZProduct* top = window_->GetModel().GetShown(2);
+    AnswerNamed("N2", "10.0.0.98");
+    EXPECT_EQ(window_->GetTopRow(), 3);
+    EXPECT_EQ(window_->GetModel().GetShown(3), top);
+}
+
 TEST_F(ListSortFilterTest, TheSortFromTheSettingsFileHoldsAtStartVersionsAsVersions) {
     store_.SetContent(SettingsPath(), "[SETUP]\nSortColumn=2\nSortDescending=1\n");
     Open();
