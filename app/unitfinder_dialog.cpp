@@ -1011,10 +1011,10 @@ bool TUnitFinderDialog::HandleListKey(QKeyEvent* event) {
             CloseFilter();
             return true;
         default: {
-            // Typing a text: the filter opens with it.
+            // Typing a text opens the filter with it; a blank does not open it.
             const QString text = event->text();
             if ((modifiers & ~Qt::ShiftModifier) == Qt::NoModifier && !text.isEmpty() &&
-                text.at(0).isPrint()) {
+                text.at(0).isPrint() && !(EFilter->isHidden() && text.at(0).isSpace())) {
                 OpenFilter(text);
                 return true;
             }

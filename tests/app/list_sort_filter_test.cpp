@@ -131,7 +131,10 @@ TEST_F(ListSortFilterTest, TypingFiltersEscapeClearsAndCtrlFOpensTheField) {
     EXPECT_TRUE(window_->EFilter->isHidden());
     EXPECT_TRUE(window_->GetShownCountText().isEmpty());
 
-    // A letter typed on the list opens the field with it; the rest goes to the field.
+    // A blank does not open the field; a letter typed on the list does, with the letter in it,
+    // and the rest goes to the field.
+    QTest::keyClick(window_->PBUnits, ' ');
+    EXPECT_TRUE(window_->EFilter->isHidden());
     QTest::keyClick(window_->PBUnits, 'S');
     ASSERT_TRUE(window_->EFilter->isVisible());
     EXPECT_EQ(window_->EFilter->text(), "S");
