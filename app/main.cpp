@@ -32,6 +32,7 @@
 #include "app/ui_stall_meter.h"
 #include "app/unitfinder_dialog.h"
 #include "ndd/ndd_user_agent.h"
+#include "platform/process/console.h"
 #include "platform/registry/registry.h"
 
 namespace {
@@ -67,6 +68,10 @@ struct FinderOptions {
     QCommandLineOption silent{
         "silent", "Wait until the product named NAME stopped answering, and picture it.", "NAME"};
     QCommandLineOption filter{"filter", "Picture the list filtered by TEXT.", "TEXT"};
+    QCommandLineOption rows{"rows",
+                            "With --screenshot: also write the listed rows to FILE (one product a "
+                            "line, the columns' texts separated by tabs).",
+                            "FILE"};
 
     void AddTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(
@@ -76,7 +81,7 @@ struct FinderOptions {
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions(
-            {screenshot, screenshots, products, timeout, select, sort, silent, filter});
+            {screenshot, screenshots, products, timeout, select, sort, silent, filter, rows});
     }
 };
 
@@ -109,6 +114,7 @@ bool AsksForTextOnly(int argc, char** argv) {
 // Prints the help, the version or the error of a bad argument; the exit code. The program ends
 // by returning, so everything is torn down as usual.
 int PrintText(int argc, char** argv) {
+    zplat::AttachParentConsole();
     QCoreApplication app(argc, argv);
     SetApplicationNames();
     QCommandLineParser parser;
@@ -140,6 +146,7 @@ int Run(QApplication& app, QElapsedTimer& sinceStart) {
     const QCommandLineOption& sort = options.sort;
     const QCommandLineOption& silent = options.silent;
     const QCommandLineOption& filter = options.filter;
+    const QCommandLineOption& rows = options.rows;
 
     TUnitFinderDialog window(MakeAgent);
     // Benchmarks ask for the UI thread's figures through the environment.
@@ -182,6 +189,7 @@ int Run(QApplication& app, QElapsedTimer& sinceStart) {
                 return 2;
             }
         }
+        options.rowsFile = parser.value(rows);
         runner = std::make_unique<TScreenshotRunner>(&window, options);
         runner->Start();
         // How long the start took, from the program's first line to a window on the screen.
@@ -207,7 +215,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     SetApplicationNames();
-    QApplication::setApplicationDisplayName(QString::fromLatin1(kTitle));
+    // No application display name: Qt appends it to every title that does not end with it, so
+    // the caption would read "Zelvane Unit Finder 1.0.0 - Zelvane Unit Finder".
     QApplication::setDesktopFileName(QStringLiteral("zunitfinder"));
     QApplication::setWindowIcon(ProgramIcon());
     InstallFontSubstitutes();

@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "app/styles.h"
 #include "controls/graphic_button_xt.h"
+#include "ndd/subnet_sweep.h"
 #include "net/send_pacer.h"
 #include "net/subnet_check.h"
 
@@ -256,8 +257,8 @@ std::vector<std::string> TPreferencesDialog::Refusals() {
     }
     std::vector<ZCIDRBlock> blocks;
     std::vector<std::string> refusedBlocks;
-    ZSubnetCheck::CheckBlocks(SplitSubnetList(MSubnets->toPlainText().toStdString()), &blocks,
-                              &refusedBlocks);
+    ZSubnetCheck::CheckBlocks(SplitSubnetList(MSubnets->toPlainText().toStdString()),
+                              ZSubnetSweep::kMaxBlocks, &blocks, &refusedBlocks);
     refusals.insert(refusals.end(), refusedBlocks.begin(), refusedBlocks.end());
     if (refusedBlocks.empty() && FormatSubnets(blocks).size() >= kSubnetsValueSize) {
         refusals.push_back("too many subnets for the settings file");

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -9,10 +10,12 @@
 #include <cstdio>
 
 #include "app/about_dialog.h"
+#include "app/cell_text.h"
 #include "app/paint_box.h"
 #include "app/preferences_dialog.h"
 #include "app/unitfinder_dialog.h"
 #include "foundation/device_text.h"
+#include "foundation/double_list_iterator.h"
 #include "net/send_pacer.h"
 
 namespace {
@@ -156,6 +159,37 @@ void TScreenshotRunner::Shoot() {
     if (!options_.aboutFile.isEmpty()) {
         ok = SaveDialog<TAboutDialog>(window_, options_.aboutFile, 0) && ok;
     }
+    if (!options_.rowsFile.isEmpty()) {
+        const bool written = WriteRows(options_.rowsFile);
+        std::fprintf(stderr, "zUnitFinder: %s %s\n", written ? "wrote" : "could not write",
+                     options_.rowsFile.toLocal8Bit().constData());
+        ok = written && ok;
+    }
     succeeded_ = ok;
     window_->close();
+}
+
+bool TScreenshotRunner::WriteRows(const QString& file) const {
+    QString text;
+    if (ZUnitFinderCore* core = window_->GetCore()) {
+        ZIDoubleListIterator<ZProduct> it(core->GetProductList(), nullptr, true);
+        for (ZProduct* product = it.First(); product != nullptr; product = it.Next()) {
+            const QString cells[] = {
+                CellText("%s", product->GetName().GetString()),
+                CellText("%s", product->GetTypeModel().GetString()),
+                CellText("%s", product->GetVersionText().GetString()),
+                CellText("%s:%d", product->GetAddressText().GetString(),
+                         static_cast<int>(product->GetPort())),
+                CellText("%s", product->GetDescription().GetString()),
+            };
+            for (const QString& cell : cells) {
+                text += cell;
+                text += &cell == &cells[4] ? QLatin1Char('\n') : QLatin1Char('\t');
+            }
+        }
+    }
+    QFile out(file);
+    const QByteArray bytes = text.toUtf8();
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           out.write(bytes) == bytes.size() && out.flush();
 }

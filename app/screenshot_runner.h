@@ -17,6 +17,9 @@
 //   runner.Start();                                 // after window.show()
 //   app.exec();                                     // ends when the pictures are written
 //
+// With rowsFile set it also writes the listed rows as text, so that runs on different systems
+// can be compared by what they list.
+//
 // Ownership: the runner borrows the window, which must outlive it. UI thread only.
 
 #include <QElapsedTimer>
@@ -43,13 +46,19 @@ public:
         int sortColumn = -1;      // sort by this column first (the window's settings untouched)
         QString silentName;       // also wait until the product of that name is silent
         QString filterText;       // what filteredFile shows typed
+        QString rowsFile;         // empty: none; else the listed rows as text (WriteRows)
     };
 
     TScreenshotRunner(TUnitFinderDialog* window, Options options);
 
     void Start();
-    // Whether every picture was written.
+    // Whether every picture (and the rows' file) was written.
     bool Succeeded() const { return succeeded_; }
+
+    // Writes the listed products to file in list order, one line each: the texts of the list's
+    // columns as the list shows them (name, type and model, version, address:port, description),
+    // separated by tabs, in UTF-8. False when the file cannot be written.
+    bool WriteRows(const QString& file) const;
 
 private:
     void Poll();

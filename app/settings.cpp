@@ -110,6 +110,7 @@ void FixSettingsPath(char* settingsPath, size_t size) {
     if (n == 0 || n >= sizeof module || !SettingsPathBeside(module, beside, sizeof beside) ||
         !ChooseSettingsPath(beside,
                             !IsInInstallDirectory(module, ZUNIT_INSTALL_BINDIR) &&
+                                !zplat::IsInProgramFilesFolder(module) &&
                                 zplat::CanWriteProfileFile(beside),
                             settingsPath, size)) {
         CopyOut(kSettingsFileName, std::strlen(kSettingsFileName), "", settingsPath, size);

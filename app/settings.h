@@ -34,8 +34,9 @@ inline constexpr char kHideSilentKey[] = "HideSilent";
 inline constexpr char kSortColumnKey[] = "SortColumn";
 inline constexpr char kSortDescendingKey[] = "SortDescending";
 // The Subnets value's size, its NUL included: a longer one is cut when read (a block cut short
-// never reads as valid), and WriteSubnets refuses to write one.
-inline constexpr size_t kSubnetsValueSize = 65536;
+// never reads as valid), and WriteSubnets refuses to write one. It holds far fewer blocks than a
+// sweep takes (ZSubnetSweep::kMaxBlocks).
+inline constexpr size_t kSubnetsValueSize = 4096;
 // The sort column when none is set.
 inline constexpr int kNoSortColumn = -1;
 
@@ -59,8 +60,9 @@ bool IsInInstallDirectory(const char* modulePath, const char* installDir);
 
 // settingsPath of the main window: the path of the running program, SettingsPathBeside and
 // ChooseSettingsPath, the file beside counting as unwritable when the program is installed
-// (IsInInstallDirectory with the build's install directory); kSettingsFileName when the
-// program's path cannot be had or is too long.
+// (IsInInstallDirectory with the build's install directory; on Windows, a program under the
+// Program Files folder); kSettingsFileName when the program's path cannot be had or is too long.
+// A bare name is kept in the user's configuration directory (~/.config, %APPDATA% on Windows).
 void FixSettingsPath(char* settingsPath, size_t size);
 
 // The close-on-connect setting of the file (false when the file, the section or the key is

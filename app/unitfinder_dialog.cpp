@@ -1098,20 +1098,19 @@ void TUnitFinderDialog::SweepSilent() {
 }
 
 bool TUnitFinderDialog::ExportList(const QString& path, ExportFormat format, QString* error) {
-    ZProductTable table(format == ExportFormat::kJson ? ZProductTable::Format::kJson
-                                                      : ZProductTable::Format::kCsv);
-    table.Reserve(model_.GetShownCount());
-    ZProductRowMaker::InstalledMemo installed;
-    for (size_t i = 0; i < model_.GetShownCount(); ++i) {
-        table.Add(rowMaker_.Make(*model_.GetShown(i), /*details=*/true, &installed));
-    }
     // Text mode, as zunit prints to its standard output.
     std::FILE* file = zplat::OpenFile(path.toUtf8().constData(), "w");
     if (file == nullptr) {
         *error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    table.Print(file);
+    // Each row made as it is written: a list of any length holds one row at a time.
+    ZProductRowMaker::InstalledMemo installed;
+    ZProductTable::Print(
+        format == ExportFormat::kJson ? ZProductTable::Format::kJson : ZProductTable::Format::kCsv,
+        model_.GetShownCount(),
+        [&](size_t i) { return rowMaker_.Make(*model_.GetShown(i), /*details=*/true, &installed); },
+        file);
     const bool written = std::ferror(file) == 0;
     const int closeError = std::fclose(file) == 0 ? 0 : errno;
     if (!written || closeError != 0) {

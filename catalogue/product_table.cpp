@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <tuple>
+#include <vector>
 
 #include "catalogue/product.h"
 #include "catalogue/table_text.h"
@@ -48,28 +49,50 @@ std::string ZProductRow::LocalText() const {
     return localAddress + " (" + localInterface + ")";
 }
 
-void ZProductTable::Sort() {
-    auto key = [](const ZProductRow& r) {
-        return std::make_tuple(zplat::NetToHost32(zplat::InetAddr(r.address.c_str())), r.port,
-                               r.service);
+void ZProductTable::SortProducts(std::vector<const ZProduct*>* products) {
+    // The address parsed once per product; the service is decoded only where address and port
+    // tie, which is rare.
+    struct Keyed {
+        uint32_t address;
+        uint16_t port;
+        const ZProduct* product;
     };
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [&](const ZProductRow& a, const ZProductRow& b) { return key(a) < key(b); });
+    std::vector<Keyed> keyed;
+    keyed.reserve(products->size());
+    for (const ZProduct* p : *products) {
+        keyed.push_back({zplat::NetToHost32(zplat::InetAddr(Text(p->GetAddressText()).c_str())),
+                         p->GetPort(), p});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.address != b.address || a.port != b.port) {
+            return std::tie(a.address, a.port) < std::tie(b.address, b.port);
+        }
+        return Text(a.product->GetServiceName()) < Text(b.product->GetServiceName());
+    });
+    for (size_t i = 0; i < keyed.size(); ++i) {
+        (*products)[i] = keyed[i].product;
+    }
 }
 
 void ZProductTable::Print(std::FILE* out) const {
-    switch (format_) {
+    // A copy of one row at a time: the held rows print as rows made while printing do.
+    Print(
+        format_, rows_.size(), [this](size_t i) { return rows_[i]; }, out);
+}
+
+void ZProductTable::Print(Format format, size_t count, const RowSource& row, std::FILE* out) {
+    switch (format) {
         case Format::kText:
-            PrintText(out);
+            PrintText(count, row, out);
             break;
         case Format::kJson:
-            PrintJson(out);
+            PrintJson(count, row, out);
             break;
         case Format::kNdjson:
-            PrintNdjson(out);
+            PrintNdjson(count, row, out);
             break;
         case Format::kCsv:
-            PrintCsv(out);
+            PrintCsv(count, row, out);
             break;
     }
 }
@@ -111,34 +134,73 @@ std::vector<std::string> ZProductTable::TextCells(const ZProductRow& r) {
             r.installed ? "yes" : "no", Printable(r.serial),      Printable(r.LocalText())};
 }
 
-void ZProductTable::PrintText(std::FILE* out) const {
-    std::vector<std::vector<std::string>> cells = {TextHeader()};
-    for (const ZProductRow& r : rows_) {
-        cells.push_back(TextCells(r));
+void ZProductTable::PrintText(size_t count, const RowSource& row, std::FILE* out) {
+    // Two passes over the rows instead of one table of every cell: the widths first, then each
+    // line as it is made. Printing costs one row's cells, not the whole table's text.
+    std::vector<size_t> width;
+    const auto measure = [&](const std::vector<std::string>& cells) {
+        width.resize(std::max(width.size(), cells.size()), 0);
+        for (size_t c = 0; c < cells.size(); ++c) {
+            width[c] = std::max(width[c], table_text::DisplayWidth(cells[c]));
+        }
+    };
+    measure(TextHeader());
+    for (size_t i = 0; i < count; ++i) {
+        measure(TextCells(row(i)));
     }
-    std::fputs(table_text::Align(cells).c_str(), out);
+    const auto print = [&](const std::vector<std::string>& cells) {
+        std::string line;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            line += cells[c];
+            if (c + 1 < cells.size()) {
+                line.append(width[c] - table_text::DisplayWidth(cells[c]) + 2, ' ');
+            }
+        }
+        line += '\n';
+        std::fputs(line.c_str(), out);
+    };
+    print(TextHeader());
+    for (size_t i = 0; i < count; ++i) {
+        print(TextCells(row(i)));
+    }
 }
 
-void ZProductTable::PrintJson(std::FILE* out) const {
-    nlohmann::json list = nlohmann::json::array();
-    for (const ZProductRow& r : rows_) {
-        list.push_back(RowJson(r));
+void ZProductTable::PrintJson(size_t count, const RowSource& row, std::FILE* out) {
+    // Row by row, as nlohmann's dump(2) lays out the whole array, without building it.
+    if (count == 0) {
+        std::fputs("[]\n", out);
+        return;
     }
-    std::fputs((Dump(list, 2) + "\n").c_str(), out);
+    std::fputs("[\n", out);
+    for (size_t i = 0; i < count; ++i) {
+        const std::string object = Dump(RowJson(row(i)), 2);
+        std::string indented = "  ";
+        indented.reserve(object.size() + 64);
+        for (char c : object) {
+            indented += c;
+            if (c == '\n') {
+                indented += "  ";  // strings hold no raw newline: every one is layout
+            }
+        }
+        indented += i + 1 < count ? ",\n" : "\n";
+        std::fputs(indented.c_str(), out);
+    }
+    std::fputs("]\n", out);
 }
 
-void ZProductTable::PrintNdjson(std::FILE* out) const {
-    for (const ZProductRow& r : rows_) {
-        std::fputs((Dump(RowJson(r), -1) + "\n").c_str(), out);
+void ZProductTable::PrintNdjson(size_t count, const RowSource& row, std::FILE* out) {
+    for (size_t i = 0; i < count; ++i) {
+        std::fputs((Dump(RowJson(row(i)), -1) + "\n").c_str(), out);
     }
 }
 
-void ZProductTable::PrintCsv(std::FILE* out) const {
+void ZProductTable::PrintCsv(size_t count, const RowSource& row, std::FILE* out) {
     std::fputs(
         "name,type_model,version,address,port,description,client,installed,serial,service,"
         "local_address,local_interface\n",
         out);
-    for (const ZProductRow& r : rows_) {
+    for (size_t i = 0; i < count; ++i) {
+        const ZProductRow r = row(i);
         const std::string line = CsvField(r.name) + "," + CsvField(r.typeModel) + "," +
                                  CsvField(r.version) + "," + r.address + "," +
                                  std::to_string(r.port) + "," + CsvField(r.description) + "," +

@@ -5,9 +5,16 @@
 // installed, Serial) and the local interface the product answered through. zunit scan prints
 // them; the finder exports its list in the JSON and CSV forms, so a saved list reads as a scan.
 //
+//   std::vector<const ZProduct*> products = search.Products();
+//   ZProductTable::SortProducts(&products);     // by address, port, service
+//   ZProductTable::Print(ZProductTable::Format::kJson, products.size(),
+//                        [&](size_t i) { return search.RowOf(*products[i]); }, stdout);
+//
+// Each row is made while it is printed, so printing tens of thousands of products holds one row
+// at a time. A table can also hold rows of its own:
+//
 //   ZProductTable table(ZProductTable::Format::kText);
-//   table.Add(row);                 // a ZProductRow, e.g. from ZProductSearch::Rows
-//   table.Sort();                   // by address, port, service
+//   table.Add(row);
 //   table.Print(stdout);
 //
 // JSON members: name, type_model, version, address, port, description, client, installed,
@@ -18,12 +25,12 @@
 // escapes every control character, CSV quotes every text field, the text table replaces control
 // characters (C0, DEL and C1) with '?'.
 //
-// Ownership: rows are copied when added.
+// Ownership: rows are copied when added; a row source is called during Print only.
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -58,17 +65,22 @@ struct ZProductRow {
 class ZProductTable {
 public:
     enum class Format { kText, kJson, kNdjson, kCsv };
+    // Makes row i of a table of rows made one at a time (0 <= i < the count given with it).
+    using RowSource = std::function<ZProductRow(size_t)>;
 
     explicit ZProductTable(Format format) : format_(format) {}
 
     void Add(const ZProductRow& row) { rows_.push_back(row); }
-    void Add(ZProductRow&& row) { rows_.push_back(std::move(row)); }
-    void Reserve(size_t rows) { rows_.reserve(rows); }
-    size_t GetCount() const { return rows_.size(); }
-    const std::vector<ZProductRow>& GetRows() const { return rows_; }
-    // Orders the rows by address (numerically), port, then service name.
-    void Sort();
+    // Prints the rows added, in the order they were added.
     void Print(std::FILE* out) const;
+
+    // Prints count rows, each made by row when it is needed, so that printing holds one row at a
+    // time whatever the count. The text table asks for every row twice (its column widths
+    // first), so row must give the same row each time.
+    static void Print(Format format, size_t count, const RowSource& row, std::FILE* out);
+    // Orders products by address (numerically), port, then service name; the order of equals
+    // stays.
+    static void SortProducts(std::vector<const ZProduct*>* products);
 
     static nlohmann::json RowJson(const ZProductRow& row);
     // The text table's header and cells of a row, as printed (control characters replaced).
@@ -82,10 +94,10 @@ public:
     static std::string Quote(const std::string& text);
 
 private:
-    void PrintText(std::FILE* out) const;
-    void PrintJson(std::FILE* out) const;
-    void PrintNdjson(std::FILE* out) const;
-    void PrintCsv(std::FILE* out) const;
+    static void PrintText(size_t count, const RowSource& row, std::FILE* out);
+    static void PrintJson(size_t count, const RowSource& row, std::FILE* out);
+    static void PrintNdjson(size_t count, const RowSource& row, std::FILE* out);
+    static void PrintCsv(size_t count, const RowSource& row, std::FILE* out);
 
     Format format_;
     std::vector<ZProductRow> rows_;

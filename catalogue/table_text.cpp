@@ -7,7 +7,8 @@
 namespace {
 
 // Calls visit(position, size, controlCode) for every character of well-formed UTF-8: controlCode
-// is the code of a C0, DEL or C1 control, -1 for any other character.
+// is the code of a C0, DEL or C1 control or of a bidirectional control (U+202A..U+202E embeddings
+// and overrides, U+2066..U+2069 isolates), -1 for any other character.
 template <class Visit>
 void ForEachCharacter(const std::string& utf8, Visit visit) {
     for (size_t i = 0; i < utf8.size();) {
@@ -19,16 +20,25 @@ void ForEachCharacter(const std::string& utf8, Visit visit) {
         } else if (lead == 0xC2 && i + 1 < utf8.size() &&
                    static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
             control = static_cast<unsigned char>(utf8[i + 1]);  // U+0080..U+009F
+        } else if (lead == 0xE2 && i + 2 < utf8.size()) {
+            const auto second = static_cast<unsigned char>(utf8[i + 1]);
+            const auto third = static_cast<unsigned char>(utf8[i + 2]);
+            const int code = 0x2000 | ((second & 0x3F) << 6) | (third & 0x3F);
+            if ((code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069)) {
+                control = code;  // reorders the rest of the line on a terminal
+            }
         }
         visit(i, std::min(size, utf8.size() - i), control);
         i += size;
     }
 }
 
-// "\\u001b" for ESC: JSON's escape of a character below U+0100.
+// "\\u001b" for ESC: JSON's escape of a character of the Basic Multilingual Plane.
 void AppendEscape(int code, std::string* out) {
     static constexpr char kHex[] = "0123456789abcdef";
-    *out += "\\u00";
+    *out += "\\u";
+    *out += kHex[(code >> 12) & 0xF];
+    *out += kHex[(code >> 8) & 0xF];
     *out += kHex[(code >> 4) & 0xF];
     *out += kHex[code & 0xF];
 }
@@ -77,8 +87,9 @@ std::string EscapeJsonControls(const std::string& json) {
     out.reserve(json.size());
     ForEachCharacter(json, [&](size_t at, size_t size, int control) {
         // DEL and C1 only: JSON writers escape C0 controls inside strings themselves, and the
-        // newlines of an indented document lie outside strings.
-        if (control == 0x7F || control >= 0x80) {
+        // newlines of an indented document lie outside strings. Bidirectional controls stay:
+        // they are the text's own, and a reader of the JSON wants them.
+        if (control == 0x7F || (control >= 0x80 && control <= 0x9F)) {
             AppendEscape(control, &out);
         } else {
             out.append(json, at, size);

@@ -21,11 +21,14 @@ namespace table_text {
 
 // The text with every control character replaced by '?': C0 (below U+0020), DEL and C1
 // (U+0080..U+009F, which some terminals obey as ESC sequences, e.g. U+009B as CSI), so that a
-// name from the network cannot move the cursor or clear the terminal.
+// name from the network cannot move the cursor or clear the terminal; and the bidirectional
+// controls (U+202A..U+202E, U+2066..U+2069), so that it cannot make the rest of a line read
+// backwards.
 std::string Printable(const std::string& text);
 
-// The text in double quotes with JSON's escapes (\" \\ \n \t \uXXXX), and DEL and the C1
-// controls escaped as well, so that a message shows odd characters visibly and safely.
+// The text in double quotes with JSON's escapes (\" \\ \n \t \uXXXX), and DEL, the C1
+// controls and the bidirectional controls escaped as well, so that a message shows odd
+// characters visibly and safely.
 std::string Quote(const std::string& text);
 
 // The text as one CSV field: always in double quotes, inner quotes doubled; its characters are
@@ -34,7 +37,8 @@ std::string CsvField(const std::string& text);
 
 // A JSON document's text (well-formed UTF-8, as nlohmann's dump gives it) with DEL and the C1
 // controls inside its strings written as \u escapes too: JSON allows them raw, but a terminal
-// that shows the output would obey them. A reader gets the same texts back.
+// that shows the output would obey them. A reader gets the same texts back. Bidirectional
+// controls are kept as they are (they only reorder, and they are the text's).
 std::string EscapeJsonControls(const std::string& json);
 
 // Characters on screen: UTF-8 continuation bytes take no column of their own.

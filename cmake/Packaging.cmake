@@ -1,7 +1,9 @@
 # The Debian package (bash scripts/package makes it): zunitfinder_<version>_amd64.deb with both
 # programs in /usr/bin, the desktop entry and the program icon (installed by app/CMakeLists.txt),
-# the manual pages, the bash completion of zunit, and the copyright and changelog files Debian
-# asks of every package.
+# the manual pages, the bash completion of zunit, the exporter's systemd unit (not enabled) with its
+# options in /etc/default/zunit-exporter and the Prometheus alert rules and example scrape
+# configuration (packaging/prometheus), and the copyright and changelog files Debian asks of
+# every package.
 #
 # The manual pages are made here at build time by help2man from the programs' own --help-all
 # (zunit) and --help (zUnitFinder), with what --help cannot say (exit codes, the inventory format,
@@ -29,6 +31,17 @@ set(_zunit_doc_dir "${CMAKE_INSTALL_DATADIR}/doc/zunitfinder")
 install(TARGETS zunit)
 install(FILES "${_zunit_packaging}/zunit.bash-completion"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions" RENAME zunit)
+
+# --- The exporter's service: systemd unit (not enabled), its options, the Prometheus files --------
+
+# Debian bookworm keeps packaged units in /lib/systemd/system.
+install(FILES "${_zunit_packaging}/zunit-exporter.service" DESTINATION /lib/systemd/system)
+install(FILES "${_zunit_packaging}/zunit-exporter.default" DESTINATION /etc/default
+        RENAME zunit-exporter)
+install(FILES "${_zunit_packaging}/prometheus/zunit-alerts.yml"
+              "${_zunit_packaging}/prometheus/zunit-alerts.test.yml"
+              "${_zunit_packaging}/prometheus/prometheus.example.yml"
+        DESTINATION "${_zunit_doc_dir}/prometheus")
 
 # --- Manual pages ------------------------------------------------------------------------------
 
@@ -136,8 +149,9 @@ Connect, starts the matching client application or opens the unit's web
 page.
 
 zunit is its command-line companion: it scans, watches, locates and connects
-like the finder, compares a network with an expected inventory, and plays
-simulated devices for tests.")
+like the finder, compares a network with an expected inventory, serves the
+devices it finds to Prometheus (zunit exporter, with a systemd unit that is
+not enabled by default), and plays simulated devices for tests.")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # <name>_<version>_<architecture>.deb
@@ -151,6 +165,8 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# /etc/default/zunit-exporter is the administrator's: kept on upgrades and removal.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${_zunit_packaging}/conffiles")
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                                                 GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_SOURCE_IGNORE_FILES "/build/;/\\\\.git/")

@@ -31,6 +31,12 @@ else()
     set(ZUNIT_HAVE_QT OFF)
 endif()
 
+# The resource compiler is the host Qt's, which compresses with zstd when it can; Qt for Windows
+# is built without zstd (scripts/qt-windows), so its resources stay zlib-compressed.
+if(WIN32 AND ZUNIT_HAVE_QT)
+    set(CMAKE_AUTORCC_OPTIONS --no-zstd)
+endif()
+
 # zunit_library(name SOURCES ... [LIBS ...]): one static library per subsystem folder.
 function(zunit_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
@@ -77,6 +83,31 @@ function(zunit_gui_gtest name)
     add_executable(${name} ${ARG_SOURCES} "${PROJECT_SOURCE_DIR}/tests/support/gui_test_main.cpp")
     target_link_libraries(${name} PRIVATE zunit_options ${ARG_LIBS} Qt6::Widgets Qt6::Test
                                           GTest::gtest GTest::gmock Threads::Threads)
+    zunit_deploy_qt(${name})
+    if(CMAKE_CROSSCOMPILING)
+        set(discovery DISCOVERY_MODE PRE_TEST)
+    else()
+        set(discovery)
+    endif()
     gtest_discover_tests(${name} PROPERTIES LABELS gui ENVIRONMENT QT_QPA_PLATFORM=offscreen
-                         DISCOVERY_TIMEOUT 60)
+                         DISCOVERY_TIMEOUT 120 ${discovery})
+endfunction()
+
+# zunit_deploy_qt(target): on Windows, copies the Qt DLLs the program links and the platform and
+# style plugins it loads beside it after each link (plugins in platforms/ and styles/, where Qt
+# looks for them next to the program), so that it runs from the build tree as it does installed.
+function(zunit_deploy_qt target)
+    if(NOT WIN32)
+        return()
+    endif()
+    set(dir "$<TARGET_FILE_DIR:${target}>")
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND "${CMAKE_COMMAND}" -E copy_if_different "$<TARGET_RUNTIME_DLLS:${target}>" "${dir}"
+        COMMAND "${CMAKE_COMMAND}" -E make_directory "${dir}/platforms" "${dir}/styles"
+        COMMAND "${CMAKE_COMMAND}" -E copy_if_different
+                "$<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>"
+                "$<TARGET_FILE:Qt6::QOffscreenIntegrationPlugin>" "${dir}/platforms"
+        COMMAND "${CMAKE_COMMAND}" -E copy_if_different
+                "$<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>" "${dir}/styles"
+        COMMAND_EXPAND_LISTS VERBATIM)
 endfunction()

@@ -1,6 +1,6 @@
 # The Windows build's dependencies, all from Debian: GoogleTest from the sources the googletest
-# package installs, CLI11 and nlohmann-json as installed (header-only), TinyXML-2 and Google
-# Benchmark from their Debian source packages, which scripts/setup windows fetches into
+# package installs, CLI11 and nlohmann-json as installed (header-only), TinyXML-2, Google
+# Benchmark and civetweb from their Debian source packages, which scripts/setup windows fetches into
 # build/windows-deps. Each is built here with the cross compiler and offered under the target
 # name its find_package would give on Linux.
 
@@ -12,6 +12,7 @@ set(ZUNIT_HEADER_ONLY_ROOT "/usr/include" CACHE PATH "Where CLI/ and nlohmann/ a
 foreach(source "${ZUNIT_GOOGLETEST_SOURCE}/CMakeLists.txt"
                "${ZUNIT_WINDOWS_DEPS}/tinyxml2-9.0.0+dfsg/tinyxml2.cpp"
                "${ZUNIT_WINDOWS_DEPS}/benchmark-1.7.1/CMakeLists.txt"
+               "${ZUNIT_WINDOWS_DEPS}/civetweb-1.15+dfsg/src/civetweb.c"
                "${ZUNIT_HEADER_ONLY_ROOT}/CLI/CLI.hpp"
                "${ZUNIT_HEADER_ONLY_ROOT}/nlohmann/json.hpp")
     if(NOT EXISTS "${source}")
@@ -44,6 +45,15 @@ set(_zunit_tinyxml2 "${ZUNIT_WINDOWS_DEPS}/tinyxml2-9.0.0+dfsg")
 add_library(zunit_tinyxml2 STATIC "${_zunit_tinyxml2}/tinyxml2.cpp")
 target_include_directories(zunit_tinyxml2 SYSTEM PUBLIC "${_zunit_tinyxml2}")
 add_library(tinyxml2::tinyxml2 ALIAS zunit_tinyxml2)
+
+# civetweb (the exporter's web server): one C file, without TLS, CGI, file serving and scripting.
+set(_zunit_civetweb "${ZUNIT_WINDOWS_DEPS}/civetweb-1.15+dfsg")
+add_library(zunit_civetweb STATIC "${_zunit_civetweb}/src/civetweb.c")
+target_include_directories(zunit_civetweb SYSTEM PUBLIC "${_zunit_civetweb}/include")
+target_compile_definitions(zunit_civetweb PRIVATE NO_SSL NO_CGI NO_FILES NO_CACHING USE_IPV6)
+target_compile_options(zunit_civetweb PRIVATE -w)
+target_link_libraries(zunit_civetweb PUBLIC ws2_32)
+add_library(civetweb::civetweb ALIAS zunit_civetweb)
 
 # Google Benchmark (benchmark::benchmark), without its own tests.
 set(BENCHMARK_ENABLE_TESTING OFF CACHE BOOL "" FORCE)

@@ -1,9 +1,11 @@
 #include "ndd/subnet_sweep.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "ndd/ndd_protocol_processor.h"
 #include "net/route_finder.h"
+#include "platform/network/inet.h"
 
 namespace {
 
@@ -11,21 +13,14 @@ namespace {
 // nothing to do, until woken.
 constexpr uint32_t kMinWaitMs = 1;
 
-std::vector<ZCIDRBlock> Bounded(std::vector<ZCIDRBlock> blocks) {
-    if (blocks.size() > ZSubnetSweep::kMaxBlocks) {
-        blocks.resize(ZSubnetSweep::kMaxBlocks);
-    }
-    return blocks;
-}
-
 }  // namespace
 
 ZSubnetSweep::ZSubnetSweep(std::vector<ZCIDRBlock> blocks, uint32_t rate, ZSendPacer::Clock clock)
-    : blocks_(Bounded(std::move(blocks))),
+    : blocks_(std::move(blocks)),
       builder_(std::make_unique<ZNDDProtocolProcessor>()),
       walk_(blocks_),
       pacer_(rate, std::move(clock)),
-      states_(blocks_.size()) {}
+      parts_(blocks_.size()) {}
 
 ZSubnetSweep::~ZSubnetSweep() {
     StopThread();
@@ -34,22 +29,46 @@ ZSubnetSweep::~ZSubnetSweep() {
 void ZSubnetSweep::Prepare(std::vector<ZSubnetWalk::LocalSubnet> local, ZRouteFinder* routes) {
     std::lock_guard<zplat::CriticalSection> held(lock_);
     walk_.SetLocalSubnets(std::move(local));
-    const std::vector<ZCIDRBlock>& blocks = blocks_;
-    for (size_t i = 0; i < blocks.size(); ++i) {
-        BlockState& state = states_[i];
-        ZRouteFinder::Route route;
-        state.routed = routes != nullptr && routes->Find(blocks[i], &route, nullptr);
-        state.localAddress = state.routed ? route.localAddress : 0;
-        state.localMask = state.routed ? route.localMask : 0;
-        state.request.clear();
+    requesters_.clear();
+    std::vector<ZRouteFinder::Span> spans;
+    for (size_t i = 0; i < blocks_.size(); ++i) {
+        std::vector<Part>& parts = parts_[i];
+        parts.clear();
+        if (routes == nullptr || !routes->Split(blocks_[i], &spans, nullptr)) {
+            continue;
+        }
+        for (const ZRouteFinder::Span& span : spans) {
+            parts.push_back({zplat::NetToHost32(span.first),
+                             span.routed
+                                 ? RequesterFor(span.route.localAddress, span.route.localMask)
+                                 : kNoRoute});
+        }
+        parts.shrink_to_fit();
     }
     armed_ = false;
+}
+
+int ZSubnetSweep::RequesterFor(uint32_t address, uint32_t mask) {
+    for (size_t r = 0; r < requesters_.size(); ++r) {
+        if (requesters_[r].address == address && requesters_[r].mask == mask) {
+            return static_cast<int>(r);
+        }
+    }
+    requesters_.push_back({address, mask, {}});
+    return static_cast<int>(requesters_.size() - 1);
+}
+
+int ZSubnetSweep::RequesterOf(size_t b, uint32_t address) const {
+    const std::vector<Part>& parts = parts_[b];
+    const uint32_t host = zplat::NetToHost32(address);
+    auto after = std::upper_bound(parts.begin(), parts.end(), host,
+                                  [](uint32_t a, const Part& p) { return a < p.first; });
+    return after == parts.begin() ? kNoRoute : (after - 1)->requester;
 }
 
 void ZSubnetSweep::BeginCycle(uint16_t requesterPort, const char* computerName, uint32_t target,
                               const char* serviceType, const char* data) {
     std::lock_guard<zplat::CriticalSection> held(lock_);
-    const std::vector<ZCIDRBlock>& blocks = blocks_;
     if (!armed_) {
         // Idle time earns nothing: a cycle after a pause starts at the rate, not with a burst.
         pacer_.Reset();
@@ -58,11 +77,12 @@ void ZSubnetSweep::BeginCycle(uint16_t requesterPort, const char* computerName, 
     if (single_) {
         // One device is asked for: one request to it, when it lies in a swept block.
         armed_ = false;
-        for (size_t i = 0; i < blocks.size() && !armed_; ++i) {
-            if (states_[i].routed && blocks[i].Contains(target) && !walk_.IsLocal(target)) {
+        singleRequester_ = kNoRoute;
+        for (size_t i = 0; i < blocks_.size() && !armed_; ++i) {
+            if (blocks_[i].Contains(target) && !walk_.IsLocal(target)) {
+                singleRequester_ = RequesterOf(i, target);
                 singleAddress_ = target;
-                singleBlock_ = i;
-                armed_ = true;
+                armed_ = singleRequester_ != kNoRoute;
             }
         }
     } else {
@@ -71,16 +91,16 @@ void ZSubnetSweep::BeginCycle(uint16_t requesterPort, const char* computerName, 
         }
         armed_ = true;
     }
-    for (size_t i = 0; i < blocks.size(); ++i) {
-        BlockState& state = states_[i];
-        state.request.clear();
-        if (!state.routed || (single_ && (!armed_ || i != singleBlock_))) {
+    for (size_t r = 0; r < requesters_.size(); ++r) {
+        Requester& requester = requesters_[r];
+        requester.request.clear();
+        if (single_ && (!armed_ || static_cast<int>(r) != singleRequester_)) {
             continue;
         }
-        builder_->BuildRequest(state.localAddress, state.localMask, requesterPort, computerName,
+        builder_->BuildRequest(requester.address, requester.mask, requesterPort, computerName,
                                target, serviceType, data);
         const auto* bytes = reinterpret_cast<const char*>(builder_->GetData());
-        state.request.assign(bytes, bytes + builder_->GetLength());
+        requester.request.assign(bytes, bytes + builder_->GetLength());
     }
     if (armed_) {
         wake_.Set();
@@ -99,7 +119,7 @@ bool ZSubnetSweep::HasWork() const {
 
 bool ZSubnetSweep::HasRoute(size_t block) const {
     std::lock_guard<zplat::CriticalSection> held(lock_);
-    return block < states_.size() && states_[block].routed;
+    return block < parts_.size() && !parts_[block].empty();
 }
 
 uint32_t ZSubnetSweep::MsUntilNext() {
@@ -120,7 +140,7 @@ uint32_t ZSubnetSweep::SendDueLocked(const Send& send) {
     uint32_t count = 0;
     if (single_) {
         if (budget > 0) {
-            const std::vector<char>& request = states_[singleBlock_].request;
+            const std::vector<char>& request = requesters_[singleRequester_].request;
             send(request.data(), static_cast<int>(request.size()), singleAddress_);
             count = 1;
             armed_ = false;
@@ -129,10 +149,11 @@ uint32_t ZSubnetSweep::SendDueLocked(const Send& send) {
         uint32_t address = 0;
         size_t block = 0;
         while (count < budget && walk_.Next(&address, &block)) {
-            const std::vector<char>& request = states_[block].request;
-            if (request.empty()) {
-                continue;  // no route to this block: nothing to send, and no credit spent
+            const int requester = RequesterOf(block, address);
+            if (requester == kNoRoute) {
+                continue;  // no route to this address: nothing to send, and no credit spent
             }
+            const std::vector<char>& request = requesters_[requester].request;
             // The result is not looked at, as with the broadcasts: a host that cannot be reached
             // now is asked again in the next pass.
             send(request.data(), static_cast<int>(request.size()), address);

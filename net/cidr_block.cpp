@@ -34,6 +34,20 @@ bool ReadNumber(const char** p, int maxDigits, uint32_t* value) {
     return true;
 }
 
+// Ranges that hold no device's address (host order); a block of /16 or longer lies wholly inside
+// or wholly outside each.
+struct NoHostsRange {
+    uint32_t network;
+    int prefix;
+    const char* what;
+};
+constexpr NoHostsRange kNoHostsRanges[] = {
+    {0x00000000u, 8, "\"this network\", a source address only"},
+    {0x7F000000u, 8, "loopback"},
+    {0xE0000000u, 4, "multicast"},
+    {0xF0000000u, 4, "reserved, with the limited broadcast"},
+};
+
 bool Fail(std::string* error, const std::string& text) {
     if (error != nullptr) {
         *error = text;
@@ -88,6 +102,13 @@ bool ZCIDRBlock::Parse(const char* text, ZCIDRBlock* block, std::string* error) 
         return Fail(error, "subnet " + shown + " has host bits set: the /" +
                                std::to_string(length) + " block that holds it is " +
                                DottedHostOrder(network) + "/" + std::to_string(length));
+    }
+    for (const NoHostsRange& range : kNoHostsRanges) {
+        if ((network & HostMaskOf(range.prefix)) == range.network) {
+            return Fail(error, "subnet " + shown + " lies in " + DottedHostOrder(range.network) +
+                                   "/" + std::to_string(range.prefix) + " (" + range.what +
+                                   "), where no device has its address");
+        }
     }
     if (block != nullptr) {
         block->network_ = network;

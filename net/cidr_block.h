@@ -11,7 +11,10 @@
 // Accepted: four decimal octets (0 to 255, no leading zeros, no signs or spaces), a slash, and a
 // prefix length of 16 to 32. A block larger than /16 is refused, as is a block whose address has
 // bits set below its prefix (10.20.1.0/22): the operator may have meant another block, so it is
-// refused with the block that contains it named, not widened in silence.
+// refused with the block that contains it named, not widened in silence. So is a block inside a
+// range where no device has its address: 0.0.0.0/8 ("this network", a source address only),
+// 127.0.0.0/8 (loopback), 224.0.0.0/4 (multicast) and 240.0.0.0/4 (reserved, with the limited
+// broadcast 255.255.255.255): requests there would reach the searcher itself, a group, or no one.
 //
 // Host addresses: from /16 to /30 every address but the network and broadcast addresses; a /31
 // has no network or broadcast address (a point-to-point link), so both are hosts; a /32 is one

@@ -5,10 +5,15 @@
 #include "net/route_finder.h"
 #include "net/send_pacer.h"
 
-bool ZSubnetCheck::CheckBlocks(const std::vector<std::string>& texts,
+bool ZSubnetCheck::CheckBlocks(const std::vector<std::string>& texts, size_t maxBlocks,
                                std::vector<ZCIDRBlock>* blocks, std::vector<std::string>* refused) {
     blocks->clear();
     refused->clear();
+    if (texts.size() > maxBlocks) {
+        refused->push_back(std::to_string(texts.size()) + " blocks given; at most " +
+                           std::to_string(maxBlocks) + " are taken");
+        return false;
+    }
     std::vector<ZCIDRBlock> parsed;
     for (const std::string& text : texts) {
         ZCIDRBlock block;
@@ -23,7 +28,7 @@ bool ZSubnetCheck::CheckBlocks(const std::vector<std::string>& texts,
         ZRouteFinder routes;
         for (const ZCIDRBlock& block : parsed) {
             std::string why;
-            if (routes.Find(block, nullptr, &why)) {
+            if (routes.Split(block, nullptr, &why)) {
                 blocks->push_back(block);
             } else {
                 refused->push_back(why);

@@ -13,8 +13,9 @@ the buttons leave out when they draw an icon):
   1101, 1102            OK icon off, on (16 x 16)
   1103, 1104            Cancel icon off, on (16 x 16)
   30001 ... 30012       product-kind icons, 30001 + kind value (16 x 16; 30012 is 16 x 13)
-Program icon: icons/zunitfinder.svg and PNGs of 32 and 48 pixels drawn from the same shapes.
-The Qt resource file resources.qrc lists them all but the SVG.
+Program icon: icons/zunitfinder.svg and PNGs of 32 and 48 pixels drawn from the same shapes, and
+icons/zunitfinder.ico (16, 24, 32, 48 and 64 pixels) for the Windows program's icon resource.
+The Qt resource file resources.qrc lists them all but the SVG and the ICO.
 """
 
 import argparse
@@ -91,6 +92,18 @@ def png_bytes(image, alpha):
     header = struct.pack(">IIBBBBB", image.width, image.height, 8, color_type, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
             chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def ico_bytes(pngs):
+    """A Windows icon file whose images are PNGs (as Windows has read them since Vista)."""
+    header = struct.pack("<HHH", 0, 1, len(pngs))
+    offset = 6 + 16 * len(pngs)
+    entries = b""
+    for size, data in pngs:
+        # width and height 0 stand for 256; 32 bits per pixel
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    return header + entries + b"".join(data for _, data in pngs)
 
 
 # --------------------------------------------------------------------------------------------
@@ -532,12 +545,15 @@ def all_resources():
     bitmaps.update(kind_icons())
     for ident, image in sorted(bitmaps.items()):
         files["bitmaps/%d.xpm" % ident] = xpm_text("bitmap_%d" % ident, image).encode()
+    icon_pngs = {size: png_bytes(app_icon_png(size), alpha=True) for size in (16, 24, 32, 48, 64)}
     for size in (32, 48):
-        files["icons/zunitfinder-%d.png" % size] = png_bytes(app_icon_png(size), alpha=True)
+        files["icons/zunitfinder-%d.png" % size] = icon_pngs[size]
     files["icons/zunitfinder.svg"] = app_icon_svg().encode()
+    files["icons/zunitfinder.ico"] = ico_bytes(sorted(icon_pngs.items()))
     # The Qt resource file names every bitmap by its id (":/bitmaps/1000.xpm") and the program
-    # icon by its size (":/icons/zunitfinder-32.png"); the SVG is for the desktop only.
-    listed = sorted((r for r in files if not r.endswith(".svg")),
+    # icon by its size (":/icons/zunitfinder-32.png"); the SVG is for the desktop only, the ICO
+    # for the Windows program's resources.
+    listed = sorted((r for r in files if not r.endswith((".svg", ".ico"))),
                     key=lambda r: (r.split("/")[0], len(r), r))
     qrc = ['<!DOCTYPE RCC>', '<!-- Written by scripts/draw_resources.py. -->', '<RCC version="1.0">',
            '  <qresource prefix="/">']

@@ -103,7 +103,7 @@ void ZConnectCommand::Configure(CLI::App* command) {
     subnets_.Configure(command);
     command->add_flag("--dry-run", dryRun_, "Say what would be started, and start nothing");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
-                      "Run even in the machine's own network namespace");
+                      ZNetworkNamespace::OverrideHelp());
 }
 
 int ZConnectCommand::Run() {

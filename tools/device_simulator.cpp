@@ -9,6 +9,7 @@
 #include "ndd/zg2p_message.h"
 #include "platform/network/datagram_batch.h"
 #include "platform/network/inet.h"
+#include "platform/network/ip_helper.h"
 #include "platform/network/socket.h"
 #include "platform/network/socket_destination.h"
 
@@ -28,6 +29,8 @@ constexpr uint32_t kIdleWaitMs = 200;
 constexpr size_t kBatchSize = 1024;
 // Requesters whose answers are kept built; past that the store starts afresh.
 constexpr size_t kMaxRequesters = 16;
+// How often a destination that is no known address may have the interfaces read again.
+constexpr uint64_t kInterfaceReadMs = 1000;
 
 uint64_t NowMs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -58,6 +61,7 @@ ZDeviceSimulator::ZDeviceSimulator(std::vector<ZSimulatedDevice> devices, Option
     reader_->SetHandler(this);
     for (const ZSimulatedDevice& d : devices_) {
         addresses_.insert(d.address);
+        AddBroadcastOf(d.address, d.mask);
     }
     if (options_.flood != ZAnswerFlood::kNone && !devices_.empty()) {
         flood_ = std::make_unique<ZAnswerFlood>(options_.flood, devices_.front(),
@@ -271,6 +275,37 @@ uint64_t ZDeviceSimulator::AnswerDelay() {
     return delay;
 }
 
+void ZDeviceSimulator::AddBroadcastOf(uint32_t address, uint32_t mask) {
+    const uint32_t hostBits = ~zplat::NetToHost32(mask);
+    if (hostBits >= 3) {  // from /30 on: a /31 or /32 has no broadcast address
+        broadcasts_.insert(address | ~mask);
+    }
+}
+
+bool ZDeviceSimulator::IsBroadcast(uint32_t destination, uint64_t nowMs) {
+    constexpr uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+    const bool multicast = (zplat::NetToHost32(destination) >> 28) == 0xE;  // 224.0.0.0/4
+    if (destination == 0 || destination == kLimitedBroadcast || multicast ||
+        broadcasts_.count(destination) != 0) {
+        return true;
+    }
+    if (interfacesRead_ && nowMs - interfacesReadMs_ < kInterfaceReadMs) {
+        return false;
+    }
+    interfacesRead_ = true;
+    interfacesReadMs_ = nowMs;
+    std::vector<zplat::AdapterInfo> adapters;
+    if (zplat::GetAdaptersInfo(&adapters) == zplat::NO_ERROR) {
+        for (const zplat::AdapterInfo& adapter : adapters) {
+            for (const zplat::IpAddrString& a : adapter.ipAddressList) {
+                AddBroadcastOf(zplat::InetAddr(a.ipAddress.c_str()),
+                               zplat::InetAddr(a.ipMask.c_str()));
+            }
+        }
+    }
+    return broadcasts_.count(destination) != 0;
+}
+
 std::vector<ZDeviceSimulator::Bytes>& ZDeviceSimulator::AnswersFor(uint32_t requesterAddress,
                                                                    uint32_t requesterMask) {
     const std::pair<uint32_t, uint32_t> key{requesterAddress, requesterMask};
@@ -304,7 +339,9 @@ int ZDeviceSimulator::OnSearchRequest(uint32_t requesterAddress, uint32_t reques
         }
         ++stats_.requestsPerSecond[second];
     }
+    // Sent to a device's address: that device; a broadcast: every device; else none.
     const bool toOneDevice = addresses_.count(arrival.destination) != 0;
+    const bool toNoDevice = !toOneDevice && !IsBroadcast(arrival.destination, arrival.nowMs);
     if (flood_ && !flood_->IsAimed() && requesterPort != 0) {
         floodTo_.address = arrival.from;
         floodTo_.port = zplat::HostToNet16(requesterPort);
@@ -315,7 +352,7 @@ int ZDeviceSimulator::OnSearchRequest(uint32_t requesterAddress, uint32_t reques
     }
     std::vector<Bytes>& built = AnswersFor(requesterAddress, requesterMask);
     int answers = 0;
-    for (size_t i = 0; i < devices_.size(); ++i) {
+    for (size_t i = 0; i < devices_.size() && !toNoDevice; ++i) {
         const ZSimulatedDevice& d = devices_[i];
         if (toOneDevice && d.address != arrival.destination) {
             continue;

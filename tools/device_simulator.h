@@ -10,8 +10,11 @@
 // (zplat::SendDatagramBatch), so that thousands of devices answer as fast as the network takes
 // them; Stats tells how fast that was. For trials of a receiver's bounds the simulator can also
 // flood the first requester it hears with answers (Options::flood*, see ZAnswerFlood). As on a real
-// network, a request sent to the address that a device reports reaches that device alone;
-// broadcasts, and requests to any other address of the host, reach every device.
+// network, a request sent to the address that a device reports reaches that device alone; a
+// broadcast (to 255.255.255.255, to the broadcast address of a subnet of the host's interfaces or
+// of a device, or to a multicast group) reaches every device; a request to any other address (one
+// of the host's own, or one routed to the host) reaches none, as no device has it. A datagram
+// whose destination the system does not report counts as a broadcast.
 //
 //   ZDeviceSimulator::Options options;
 //   options.jitterMs = 50;
@@ -150,6 +153,13 @@ private:
         }
     };
 
+    // Whether a request sent to destination reaches every device (a broadcast, see above). The
+    // host's interfaces are read again when a destination is none of the known ones, at most
+    // once a second (nowMs), so that an interface added while the simulator runs is known.
+    bool IsBroadcast(uint32_t destination, uint64_t nowMs);
+    // Adds the broadcast address of a subnet (address and mask, network order); a /31 or /32
+    // has none.
+    void AddBroadcastOf(uint32_t address, uint32_t mask);
     // The answers built for one requester (its address and mask), one slot per device, filled
     // as devices first answer it.
     std::vector<Bytes>& AnswersFor(uint32_t requesterAddress, uint32_t requesterMask);
@@ -161,7 +171,10 @@ private:
     uint64_t AnswerDelay();
 
     std::vector<ZSimulatedDevice> devices_;
-    std::unordered_set<uint32_t> addresses_;  // the devices' addresses
+    std::unordered_set<uint32_t> addresses_;   // the devices' addresses
+    std::unordered_set<uint32_t> broadcasts_;  // of the devices' subnets and the interfaces'
+    bool interfacesRead_ = false;
+    uint64_t interfacesReadMs_ = 0;
     Options options_;
     uint64_t firstRequestMs_ = 0;
     std::unique_ptr<ZZG2PCodec> codec_;

@@ -43,7 +43,7 @@ void ZLocateCommand::Configure(CLI::App* command) {
         ->check(ZOptionCheck::Port());
     command->add_flag("--json", json_, "Print JSON");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
-                      "Run even in the machine's own network namespace");
+                      ZNetworkNamespace::OverrideHelp());
 }
 
 const char* ZLocateCommand::ResultText(ZNDDUserAgent* agent, int16_t code) {

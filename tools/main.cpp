@@ -9,6 +9,7 @@
 #include "platform/registry/registry.h"
 #include "tools/command_line.h"
 #include "tools/connect_command.h"
+#include "tools/exporter_command.h"
 #include "tools/interfaces_command.h"
 #include "tools/locate_command.h"
 #include "tools/scan_command.h"
@@ -22,12 +23,12 @@ int main(int argc, char** argv) {
     cli.Add(std::make_unique<ZConnectCommand>());
     cli.Add(std::make_unique<ZLocateCommand>());
     cli.Add(std::make_unique<ZInterfacesCommand>());
-    cli.Add(std::make_unique<ZSimulateCommand>());
     // The version of this program's own file, as the finder's caption shows the finder's.
     char version[128];
-    cli.SetVersion(std::string("zunit ") + (GetProgramVersionText(version, sizeof version)
-                                                ? version
-                                                : "(version unknown)"));
+    const bool known = GetProgramVersionText(version, sizeof version);
+    cli.Add(std::make_unique<ZExporterCommand>(known ? version : "unknown"));
+    cli.Add(std::make_unique<ZSimulateCommand>());
+    cli.SetVersion(std::string("zunit ") + (known ? version : "(version unknown)"));
     const int code = cli.Run(argc, argv);
     // A Wine registry file that could not be read: clients there were reported as not installed.
     for (const std::string& problem : zplat::RegistryProblems()) {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -87,4 +88,63 @@ CLI::Validator ZOptionCheck::TextLength(size_t min, size_t max) {
 
 CLI::Validator ZOptionCheck::ServicePattern() {
     return TextLength(1, kMaxServiceLength);
+}
+
+bool ZOptionCheck::ParseDuration(const std::string& text, uint64_t* seconds) {
+    static constexpr uint64_t kMax = 10ull * 365 * 24 * 3600;
+    uint64_t plain = 0;
+    if (ParseWhole(text, &plain) && text.find_first_not_of("0123456789") == std::string::npos) {
+        *seconds = plain;
+        return plain <= kMax;
+    }
+    static constexpr struct {
+        char unit;
+        uint64_t seconds;
+    } kUnits[] = {{'w', 7 * 86400}, {'d', 86400}, {'h', 3600}, {'m', 60}, {'s', 1}};
+    uint64_t total = 0;
+    size_t next = 0;  // units must come largest first, each once
+    size_t at = 0;
+    while (at < text.size()) {
+        uint64_t value = 0;
+        size_t digits = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 12) {
+            value = value * 10 + static_cast<uint64_t>(text[at] - '0');
+            ++at;
+            ++digits;
+        }
+        if (digits == 0 || at == text.size()) {
+            return false;
+        }
+        size_t u = next;
+        while (u < std::size(kUnits) && kUnits[u].unit != text[at]) {
+            ++u;
+        }
+        if (u == std::size(kUnits)) {
+            return false;
+        }
+        ++at;
+        next = u + 1;
+        total += value * kUnits[u].seconds;
+        if (total > kMax) {
+            return false;
+        }
+    }
+    if (text.empty()) {
+        return false;
+    }
+    *seconds = total;
+    return true;
+}
+
+CLI::Validator ZOptionCheck::Duration() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            uint64_t seconds = 0;
+            return ParseDuration(text, &seconds)
+                       ? ""
+                       : text +
+                             " is not a duration such as 90s, 15m, 1h30m, 7d or 2w "
+                             "(at most ten years)";
+        },
+        "DURATION", "Duration");
 }

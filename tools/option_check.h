@@ -42,4 +42,10 @@ public:
     static CLI::Validator TextLength(size_t min, size_t max);
     // A service-name pattern: 1 to kMaxServiceLength bytes.
     static CLI::Validator ServicePattern();
+    // A duration as Prometheus writes one: whole numbers with units, largest first ("90s",
+    // "15m", "1h30m", "7d", "2w"; s, m, h, d, w), or plain seconds ("600"); 0 allowed, at most
+    // ten years.
+    static CLI::Validator Duration();
+    // The duration's seconds; false when the text is none.
+    static bool ParseDuration(const std::string& text, uint64_t* seconds);
 };

@@ -113,22 +113,27 @@ ZProductRow ZProductSearch::RowOf(const ZProduct& product, bool details, Install
     return rowMaker_.Make(product, details, installed);
 }
 
-std::vector<ZProductRow> ZProductSearch::Rows(bool details) {
-    // Pointers only under the list's lock: the client checks read the registry, which is no work
-    // to do while the receive thread may wait for the lock. Products are never deleted while the
-    // search exists, so the pointers stay good.
-    std::vector<ZProduct*> products;
+std::vector<const ZProduct*> ZProductSearch::Products() {
+    // Pointers only under the list's lock: the client checks of RowOf read the registry, which is
+    // no work to do while the receive thread may wait for the lock. Products are never deleted
+    // while the search exists, so the pointers stay good.
+    std::vector<const ZProduct*> products;
     LProductList* list = core_->GetProductList();
     list->Lock(LProductList::kLockReason);
+    products.reserve(static_cast<size_t>(list->GetCount()));
     for (ZProduct* p = list->First(); p != nullptr; p = list->Next()) {
         products.push_back(p);
     }
     list->Unlock(LProductList::kLockReason);
+    return products;
+}
 
+std::vector<ZProductRow> ZProductSearch::Rows(bool details) {
+    const std::vector<const ZProduct*> products = Products();
     std::vector<ZProductRow> rows;
     rows.reserve(products.size());
     InstalledMemo installed;
-    for (ZProduct* p : products) {
+    for (const ZProduct* p : products) {
         rows.push_back(RowOf(*p, details, &installed));
     }
     return rows;

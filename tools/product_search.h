@@ -12,9 +12,9 @@
 //   search.Stop();
 //   for (const ZProductRow& row : search.Rows()) ...;
 //
-// Threads: construct, Start, Stop, Rows and destroy on one thread (the program's main thread,
-// which plays the finder's UI thread: client checks and launches run there). OnProductAdded runs
-// on the network receive thread and only counts and signals.
+// Threads: construct, Start, Stop, Rows, Products and destroy on one thread (the program's main
+// thread, which plays the finder's UI thread: client checks and launches run there).
+// OnProductAdded runs on the network receive thread and only counts and signals.
 //
 // Ownership: owns the core (which owns its agent, a ZCliUserAgent over a ZNDDUserAgent) and the
 // tracker. Product pointers from GetCore()'s list stay valid until the search is destroyed.
@@ -74,6 +74,8 @@ public:
     // The core's products in list order, with details: whether the client is installed and the
     // local interface of the latest answer (these read the registry and the adapters).
     std::vector<ZProductRow> Rows(bool details = true);
+    // The core's products in list order, for rows made one at a time (RowOf).
+    std::vector<const ZProduct*> Products();
     // Whether the client is installed, by product kind and major version, for one table.
     using InstalledMemo = ZProductRowMaker::InstalledMemo;
     // One product's row (a product of GetCore()'s list), made by ZProductRowMaker with this

@@ -84,7 +84,7 @@ void ZScanCommand::Configure(CLI::App* command) {
     command->add_flag("--stats", stats_, "Print cycles, answers and timings as JSON on stderr");
     command->add_flag("--quiet", quiet_, "No live count on the terminal");
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
-                      "Run even in the machine's own network namespace");
+                      ZNetworkNamespace::OverrideHelp());
 }
 
 int ZScanCommand::Run() {
@@ -172,35 +172,40 @@ int ZScanCommand::Run() {
     }
     status.Clear();
     search.Stop();  // no answers arrive any more
+    const uint64_t searchPeakKiB = zplat::PeakResidentKiB();
 
-    ZProductTable table(json_     ? ZProductTable::Format::kJson
-                        : ndjson_ ? ZProductTable::Format::kNdjson
-                        : csv_    ? ZProductTable::Format::kCsv
-                                  : ZProductTable::Format::kText);
-    // Moved, not copied: with tens of thousands of products a second copy of every row is most
-    // of the scan's memory at its end.
-    std::vector<ZProductRow> rows = search.Rows();
-    table.Reserve(rows.size());
-    for (ZProductRow& row : rows) {
-        table.Add(std::move(row));
-    }
-    rows = {};
-    table.Sort();
-    table.Print(stdout);
+    // Printed from the search's products, each row made as it is printed: rows of tens of
+    // thousands of products held at once would cost more memory than the search itself.
+    const ZProductTable::Format format = json_     ? ZProductTable::Format::kJson
+                                         : ndjson_ ? ZProductTable::Format::kNdjson
+                                         : csv_    ? ZProductTable::Format::kCsv
+                                                   : ZProductTable::Format::kText;
+    std::vector<const ZProduct*> products = search.Products();
+    ZProductTable::SortProducts(&products);
+    ZProductSearch::InstalledMemo installed;
+    ZProductTable::Print(
+        format, products.size(),
+        [&](size_t i) { return search.RowOf(*products[i], /*details=*/true, &installed); }, stdout);
     std::fflush(stdout);
 
     const std::string searchError = search.GetSearchErrorText();
     if (!searchError.empty()) {
         std::fprintf(stderr, "zunit scan: a search was not sent: %s\n", searchError.c_str());
     }
-    int exitCode = table.GetCount() > 0 ? kExitSuccess : kExitNothingFound;
+    int exitCode = !products.empty() ? kExitSuccess : kExitNothingFound;
     if (!expectPath_.empty()) {
-        const ZExpectedInventory::Result result = expected.Compare(table.GetRows());
+        // The compared columns only (no client check, no interface), in the printed order.
+        std::vector<ZProductRow> rows;
+        rows.reserve(products.size());
+        for (const ZProduct* p : products) {
+            rows.push_back(search.RowOf(*p, /*details=*/false));
+        }
+        const ZExpectedInventory::Result result = expected.Compare(rows);
         for (size_t e : result.missing) {
             std::fprintf(stderr, "zunit scan: missing: %s\n", expected.Describe(e).c_str());
         }
         for (size_t r : result.unexpected) {
-            const ZProductRow& row = table.GetRows()[r];
+            const ZProductRow& row = rows[r];
             std::fprintf(stderr, "zunit scan: not in the inventory: %s (%s) at %s\n",
                          ZProductTable::Quote(row.name).c_str(),
                          table_text::Printable(row.service).c_str(), row.AddressAndPort().c_str());
@@ -223,7 +228,8 @@ int ZScanCommand::Run() {
                                         {"queue_peak", path.queuePeak},
                                         {"products_over_cap", search.GetCore().GetOverCapCount()},
                                         {"peak_rss_kib", zplat::PeakResidentKiB()},
-                                        {"devices", table.GetCount()},
+                                        {"search_peak_rss_kib", searchPeakKiB},
+                                        {"devices", products.size()},
                                         {"target", options.countTarget},
                                         {"all_stored_ms", search.GetTargetReachedMs()},
                                         {"all_stored_cycle", search.GetTargetReachedCycle()},

@@ -100,7 +100,7 @@ int ZSimulateCommand::Run() {
                      "devices (--count)\n");
         return kExitUsage;
     }
-    if (!ZNetworkNamespace::MayUseNetwork("simulate", allowHostNetwork_)) {
+    if (!ZNetworkNamespace::MayAnswer("simulate", allowHostNetwork_)) {
         return kExitNetwork;
     }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "ndd/subnet_sweep.h"
 #include "net/subnet_check.h"
 #include "tools/option_check.h"
 
@@ -34,7 +35,7 @@ bool ZSubnetFlags::Check(std::string* error) {
         return false;
     }
     std::vector<std::string> refused;
-    if (!ZSubnetCheck::CheckBlocks(texts_, &blocks_, &refused)) {
+    if (!ZSubnetCheck::CheckBlocks(texts_, ZSubnetSweep::kMaxBlocks, &blocks_, &refused)) {
         *error = "--subnet: " + refused.front();
         return false;
     }

@@ -9,9 +9,10 @@
 //   subnets_.Apply(&options);
 //
 // Check applies ZSubnetCheck, the finder's rules too: it refuses a malformed block, a prefix
-// outside 16 to 32, a block with host bits set, a block the routing table has no route to (the
-// error names the first such block) and a rate outside 1 to ZSendPacer::kMaxRate. A block given
-// twice is swept once.
+// outside 16 to 32, a block with host bits set, a block where no device has its address
+// (loopback, multicast...), a block the routing table has no route to any address of (the error
+// names the first such block), more than ZSubnetSweep::kMaxBlocks blocks and a rate outside 1 to
+// ZSendPacer::kMaxRate. A block given twice is swept once.
 //
 // Ownership: plain values; CLI11 writes them while parsing, so the object must outlive the parse.
 

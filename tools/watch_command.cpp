@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -14,15 +13,11 @@
 #include "tools/network_namespace.h"
 #include "tools/option_check.h"
 #include "tools/product_search.h"
+#include "tools/stop_signal.h"
+#include "tools/wall_clock.h"
 #include "tools/watch_view.h"
 
 namespace {
-
-volatile std::sig_atomic_t g_stopRequested = 0;
-
-extern "C" void OnStopSignal(int) {
-    g_stopRequested = 1;
-}
 
 // How often the tracker is swept (so a stale product is reported within this much of its
 // deadline), the live list redrawn at the latest, and how many events it keeps below the list.
@@ -32,12 +27,6 @@ constexpr size_t kRecentEvents = 10;
 
 // Cursor home, then erase the whole display (ECMA-48 CUP and ED).
 constexpr const char kClearScreen[] = "\033[H\033[2J";
-
-int64_t WallNowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 }  // namespace
 
@@ -61,7 +50,7 @@ void ZWatchCommand::Configure(CLI::App* command) {
     search_.Configure(command);
     subnets_.Configure(command);
     command->add_flag(ZNetworkNamespace::kOverrideFlag, allowHostNetwork_,
-                      "Run even in the machine's own network namespace");
+                      ZNetworkNamespace::OverrideHelp());
 }
 
 int ZWatchCommand::Run() {
@@ -85,14 +74,12 @@ int ZWatchCommand::Run() {
         std::fprintf(stderr, "zunit watch: %s\n", error.c_str());
         return kExitNetwork;
     }
-    g_stopRequested = 0;
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
+    const ZStopSignal stop;
 
     const bool live = !json_ && !events_ && zplat::IsTerminal(stdout);
     ZProductTracker& tracker = search.GetTracker();
     // The tracker's times are steady-clock milliseconds; events show wall-clock times.
-    const int64_t wallMinusSteady = WallNowMs() - tracker.Now();
+    const int64_t wallMinusSteady = wall_clock::NowMs() - tracker.Now();
     const auto start = std::chrono::steady_clock::now();
 
     std::map<ZProductTracker::Key, ZProductRow> rows;
@@ -101,8 +88,8 @@ int ZWatchCommand::Run() {
     int64_t drawnAt = -kRedrawMs;
     for (;;) {
         const bool ending =
-            g_stopRequested != 0 || (seconds_ > 0 && std::chrono::steady_clock::now() - start >=
-                                                         std::chrono::duration<double>(seconds_));
+            stop.IsRequested() || (seconds_ > 0 && std::chrono::steady_clock::now() - start >=
+                                                       std::chrono::duration<double>(seconds_));
         if (!ending) {
             search.WaitForProduct(kTickMs);
         }
@@ -170,8 +157,6 @@ int ZWatchCommand::Run() {
         }
     }
     search.Stop();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
 
     const std::string searchError = search.GetSearchErrorText();
     if (!searchError.empty()) {

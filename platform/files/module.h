@@ -23,4 +23,15 @@ uint32_t GetModuleFileNameA(HMODULE module, char* buffer, uint32_t size);
 // The copying rule of GetModuleFileNameA over a known path.
 uint32_t CopyModuleFileName(std::string_view path, char* buffer, uint32_t size);
 
+// Not a Windows call: whether the program at path was installed for the whole machine under the
+// system's folder for programs (Program Files, either of its two on 64-bit Windows), whose
+// folders belong to the system even where the user may write into them. Always false on
+// systems without such a folder.
+bool IsInProgramFilesFolder(const char* path);
+
+// Whether path names something inside folder (at any depth): compared without regard to ASCII
+// letter case, "\\" and "/" alike, folder with or without its last separator. False for folder
+// itself and for empty texts.
+bool IsPathInFolder(std::string_view path, std::string_view folder);
+
 }  // namespace zplat

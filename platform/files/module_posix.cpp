@@ -52,4 +52,8 @@ uint32_t GetModuleFileNameA(HMODULE module, char* buffer, uint32_t size) {
     return CopyModuleFileName(path, buffer, size);
 }
 
+bool IsInProgramFilesFolder(const char*) {
+    return false;  // programs installed for the machine are told by their install directory
+}
+
 }  // namespace zplat

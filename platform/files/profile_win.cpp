@@ -1,7 +1,9 @@
 // The real file system behind the profile calls (Windows). A bare file name names a file in the
-// Windows directory, as it does for the system's own profile calls; every other name is used as
-// it is. Files are read and rewritten whole with the file API, so the translation of the bytes
-// stays the one the other systems use (profile.cpp).
+// user's application data folder (%APPDATA%, created on the first write), as a bare name names
+// one in the configuration directory on Linux: the system's own profile calls would take the
+// Windows directory, which only administrators may write. Every other name is used as it is.
+// Files are read and rewritten whole with the file API, so the translation of the bytes stays the
+// one the other systems use (profile.cpp).
 
 #include <algorithm>
 #include <string>
@@ -10,6 +12,8 @@
 
 // Last: the system headers define macros over some of the names above.
 #include "platform/windows_sdk.h"
+
+#include <shlobj.h>
 
 namespace zplat {
 namespace {
@@ -31,8 +35,8 @@ std::string Resolve(const char* fileName) {
         return fileName;
     }
     char directory[MAX_PATH] = {};
-    UINT n = ::GetWindowsDirectoryA(directory, sizeof directory);
-    if (n == 0 || n >= sizeof directory) {
+    if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                  SHGFP_TYPE_CURRENT, directory))) {
         return fileName;
     }
     return std::string(directory) + "\\" + fileName;

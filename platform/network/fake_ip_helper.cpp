@@ -78,11 +78,19 @@ uint32_t FakeIpHelper::DeleteIPAddress(uint32_t context) {
 
 namespace zplat {
 
+namespace {
+
+uint32_t HostMaskOf(uint8_t prefixLength) {
+    return prefixLength == 0 ? 0 : 0xFFFFFFFFu << (32 - std::min<int>(prefixLength, 32));
+}
+
+}  // namespace
+
 uint32_t FakeIpHelper::GetBestRoute(uint32_t destination, BestRoute* route) {
+    ++routeCalls;
     const Route* best = nullptr;
     for (const Route& r : routes) {
-        const uint32_t mask =
-            r.prefixLength == 0 ? 0 : 0xFFFFFFFFu << (32 - std::min<int>(r.prefixLength, 32));
+        const uint32_t mask = HostMaskOf(r.prefixLength);
         if ((NetToHost32(destination) & mask) == (NetToHost32(r.destination) & mask) &&
             (best == nullptr || r.prefixLength > best->prefixLength)) {
             best = &r;
@@ -92,6 +100,13 @@ uint32_t FakeIpHelper::GetBestRoute(uint32_t destination, BestRoute* route) {
         return ERROR_NETWORK_UNREACHABLE;
     }
     *route = best->route;
+    return NO_ERROR;
+}
+
+uint32_t FakeIpHelper::GetIpForwardTable(std::vector<ForwardRow>* rows) {
+    for (const Route& r : routes) {
+        rows->push_back({r.destination, HostToNet32(HostMaskOf(r.prefixLength))});
+    }
     return NO_ERROR;
 }
 

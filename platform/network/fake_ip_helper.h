@@ -7,8 +7,8 @@
 //   zplat::ScopedIpHelper use(fake);
 //
 // AddIPAddress appends the address to the adapter's list (so a later GetAdaptersInfo sees it) and
-// DeleteIPAddress takes it out again; both are counted. GetBestRoute answers from routes. Not
-// thread-safe: tests fill it first.
+// DeleteIPAddress takes it out again; both are counted. GetBestRoute and GetIpForwardTable answer
+// from routes; each GetBestRoute is counted. Not thread-safe: tests fill it first.
 
 #include <map>
 #include <string>
@@ -38,6 +38,7 @@ public:
     int perAdapterCalls = 0;
     int addCalls = 0;
     int deleteCalls = 0;
+    int routeCalls = 0;
 
     uint32_t GetAdaptersInfo(std::vector<AdapterInfo>* out) override;
     uint32_t GetPerAdapterInfo(uint32_t ifIndex, PerAdapterInfo* info) override;
@@ -46,6 +47,7 @@ public:
                           uint32_t* instance) override;
     uint32_t DeleteIPAddress(uint32_t context) override;
     uint32_t GetBestRoute(uint32_t destination, BestRoute* route) override;
+    uint32_t GetIpForwardTable(std::vector<ForwardRow>* rows) override;
 
 private:
     uint32_t next_context_ = 0x1000;

@@ -146,4 +146,12 @@ uint32_t GetBestRoute(uint32_t destination, BestRoute* route) {
     return CurrentIpHelper()->GetBestRoute(destination, route);
 }
 
+uint32_t GetIpForwardTable(std::vector<ForwardRow>* rows) {
+    if (rows == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    rows->clear();
+    return CurrentIpHelper()->GetIpForwardTable(rows);
+}
+
 }  // namespace zplat

@@ -111,6 +111,8 @@ public:
     virtual uint32_t DeleteIPAddress(uint32_t context) = 0;
     // The route the system would take to destination (platform/network/best_route.h for the codes).
     virtual uint32_t GetBestRoute(uint32_t destination, BestRoute* route) = 0;
+    // The routes' destinations (platform/network/best_route.h).
+    virtual uint32_t GetIpForwardTable(std::vector<ForwardRow>* rows) = 0;
 };
 
 // The calls the program makes; each forwards to the current backend.

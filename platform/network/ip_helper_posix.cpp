@@ -49,6 +49,17 @@ public:
         return ReadSystemRoute(destination, route);
     }
 
+    uint32_t GetIpForwardTable(std::vector<ForwardRow>* rows) override {
+        auto snapshot = Snapshot();
+        if (!snapshot) {
+            return ERROR_GEN_FAILURE;
+        }
+        for (const RouteRecord& route : snapshot->routes) {
+            rows->push_back({route.destination, route.mask});
+        }
+        return NO_ERROR;
+    }
+
 private:
     // Null when the system could not be read (a failed reading is not kept).
     std::shared_ptr<const NetworkSnapshot> Snapshot() {

@@ -1,6 +1,6 @@
 // The system's IP Helper behind the adapter records: GetAdaptersInfo, GetPerAdapterInfo,
-// GetIfEntry, AddIPAddress and DeleteIPAddress, their results copied into the plain records, and
-// the route to a destination (best_route_win.cpp).
+// GetIfEntry, AddIPAddress and DeleteIPAddress, their results copied into the plain records, the
+// route to a destination (best_route_win.cpp) and the routing table's destinations.
 
 #include <algorithm>
 #include <cstring>
@@ -150,6 +150,23 @@ public:
 
     uint32_t GetBestRoute(uint32_t destination, BestRoute* route) override {
         return ReadSystemRoute(destination, route);
+    }
+
+    uint32_t GetIpForwardTable(std::vector<ForwardRow>* rows) override {
+        std::vector<unsigned char> buffer(16 * 1024);
+        DWORD rc = WithBuffer(&buffer, [](unsigned char* data, ULONG* size) {
+            const DWORD code =
+                ::GetIpForwardTable(reinterpret_cast<MIB_IPFORWARDTABLE*>(data), size, FALSE);
+            return code == ERROR_INSUFFICIENT_BUFFER ? DWORD{ERROR_BUFFER_OVERFLOW} : code;
+        });
+        if (rc != NO_ERROR) {
+            return rc;
+        }
+        const auto* table = reinterpret_cast<const MIB_IPFORWARDTABLE*>(buffer.data());
+        for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+            rows->push_back({table->table[i].dwForwardDest, table->table[i].dwForwardMask});
+        }
+        return NO_ERROR;
     }
 };
 

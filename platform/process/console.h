@@ -13,4 +13,10 @@ namespace zplat {
 // True when stream writes to a terminal; false for files, pipes and a null stream.
 bool IsTerminal(std::FILE* stream);
 
+// For window programs that print a text when asked (--help, --version): a Windows window program
+// starts without standard output and error unless they were redirected, so when both go nowhere
+// it takes over the console of the program that started it, if any, and points stdout and stderr
+// there. Nothing happens elsewhere, or when either stream already goes somewhere.
+void AttachParentConsole();
+
 }  // namespace zplat

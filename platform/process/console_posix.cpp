@@ -8,4 +8,6 @@ bool IsTerminal(std::FILE* stream) {
     return stream != nullptr && ::isatty(::fileno(stream)) != 0;
 }
 
+void AttachParentConsole() {}
+
 }  // namespace zplat

@@ -8,7 +8,7 @@
 //
 // POSIX reads getrusage's ru_maxrss (KiB on Linux) and the C library's heap statistics
 // (mallinfo2); a Windows face reads the process's peak working set (GetProcessMemoryInfo) and
-// walks the process heap's busy blocks.
+// walks the busy blocks of every heap of the process (the C runtime's among them).
 
 #include <cstdint>
 

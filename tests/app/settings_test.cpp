@@ -188,6 +188,9 @@ TEST_F(SettingsFileTest, SubnetsAreReadWithBadEntriesIgnored) {
          "192.168.7.8/31\n",
          {"10.31.2.0/24", "192.168.7.8/31"}},
         {"[SETUP]\nSubnets=\"10.31.2.0/24\"\n", {"10.31.2.0/24"}},  // quotes are the profile's
+        // Where no device has its address: loopback, "this network", multicast, reserved.
+        {"[SETUP]\nSubnets=127.0.0.0/16,0.0.0.0/16,10.31.2.0/24,224.0.0.0/16,240.0.0.0/16\n",
+         {"10.31.2.0/24"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);

@@ -36,9 +36,9 @@ struct Sent {
     std::vector<char> bytes;
 };
 
-// A searcher on 10.31.1.2/24 and 10.50.0.2/16; 10.31.0.0/16 is behind the router 10.31.1.1,
-// 10.60.0.0/16 behind 10.50.0.1, and nothing else routes. The sweep runs on a clock turned by
-// hand and sends into a list.
+// A searcher on 10.31.1.2/24 and 10.50.0.2/16; 10.31.0.0/16 is behind the router 10.31.1.1 but
+// for 10.31.6.0/24, which is reached through 10.50.0.1 as 10.60.0.0/16 is, and nothing else
+// routes. The sweep runs on a clock turned by hand and sends into a list.
 class SubnetSweepTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -60,6 +60,22 @@ protected:
         ip_->routes.push_back({InetAddr("10.50.0.0"), 16, {4, InetAddr("10.50.0.2"), 0}});
         ip_->routes.push_back(
             {InetAddr("10.60.0.0"), 16, {4, InetAddr("10.50.0.2"), InetAddr("10.50.0.1")}});
+        ip_->routes.push_back(
+            {InetAddr("10.31.6.0"), 24, {4, InetAddr("10.50.0.2"), InetAddr("10.50.0.1")}});
+    }
+
+    // The requester address and mask of a sent request, as "address/mask".
+    static std::string RequesterOf(const Sent& sent) {
+        RecordingProtocolHandler handler;
+        ZNDDProtocolProcessor reader;
+        reader.SetHandler(&handler);
+        ZZG2PMessage m(sent.bytes.data(), static_cast<uint32_t>(sent.bytes.size()));
+        reader.Process(&m, nullptr);
+        if (handler.calls.size() != 1 || handler.calls[0].operation != "OnSearchRequest") {
+            return "not a request";
+        }
+        return zplat::InetNtoa(static_cast<uint32_t>(handler.calls[0].numbers[0])) + "/" +
+               zplat::InetNtoa(static_cast<uint32_t>(handler.calls[0].numbers[1]));
     }
 
     std::unique_ptr<ZSubnetSweep> MakeSweep(std::vector<const char*> blocks, uint32_t rate) {
@@ -151,6 +167,56 @@ TEST_F(SubnetSweepTest, OneRequestToEveryRemoteHostCarryingTheRoutingInterface) 
         EXPECT_EQ(call.texts[1], "zelvane.*");
         EXPECT_EQ(call.texts[2], "<identity/>");
     }
+}
+
+TEST_F(SubnetSweepTest, ABlockReachedThroughTwoInterfacesCarriesEachOnesRequester) {
+    auto sweep = MakeSweep({"10.31.4.0/22"}, 100000);
+    Cycle(sweep.get());
+    Run(sweep.get(), 100);
+    ASSERT_EQ(sent_.size(), 1022u);
+    std::map<std::string, size_t> perRequester;
+    for (const Sent& sent : sent_) {
+        const bool second = sent.to.rfind("10.31.6.", 0) == 0;
+        const std::string requester = RequesterOf(sent);
+        ASSERT_EQ(requester, second ? "10.50.0.2/255.255.0.0" : "10.31.1.2/255.255.255.0")
+            << sent.to;
+        ++perRequester[requester];
+    }
+    EXPECT_EQ(perRequester["10.50.0.2/255.255.0.0"], 256u);
+    EXPECT_EQ(perRequester["10.31.1.2/255.255.255.0"], 1022u - 256u);
+
+    // A search for one address asks from the interface that routes there.
+    for (const char* target : {"10.31.6.9", "10.31.7.9"}) {
+        SCOPED_TRACE(target);
+        sent_.clear();
+        Cycle(sweep.get(), InetAddr(target));
+        Run(sweep.get(), 10);
+        ASSERT_EQ(sent_.size(), 1u);
+        EXPECT_EQ(RequesterOf(sent_[0]), std::string(target) == "10.31.6.9"
+                                             ? "10.50.0.2/255.255.0.0"
+                                             : "10.31.1.2/255.255.255.0");
+    }
+}
+
+TEST_F(SubnetSweepTest, EveryBlockIsSweptHoweverMany) {
+    // More than the 256 blocks a sweep once took, each one host.
+    std::vector<std::string> texts;
+    for (int i = 0; i < 300; ++i) {
+        texts.push_back("10.60." + std::to_string(i / 200) + "." + std::to_string(i % 200 + 1) +
+                        "/32");
+    }
+    std::vector<const char*> blocks;
+    for (const std::string& t : texts) {
+        blocks.push_back(t.c_str());
+    }
+    auto sweep = MakeSweep(blocks, 100000);
+    EXPECT_EQ(sweep->GetBlocks().size(), 300u);
+    EXPECT_TRUE(sweep->HasRoute(299));
+    Cycle(sweep.get());
+    Run(sweep.get(), 100);
+    ASSERT_EQ(sent_.size(), 300u);
+    EXPECT_EQ(sent_.back().to, "10.60.1.100");
+    EXPECT_EQ(sweep->GetPassCount(), 1u);
 }
 
 TEST_F(SubnetSweepTest, PacedToTheRateInEveryMillisecond) {

@@ -43,12 +43,17 @@ TEST_F(SubnetCheckTest, EveryRefusedTextIsNamedAndTheRestKeptOnceInOrder) {
          {"10.31.2.0/24"},
          {"10.31.1.0/22", "10.40.0.0/24"}},
         {"too large and malformed", {"10.0.0.0/8", "stage"}, {}, {"10.0.0.0/8", "stage"}},
+        {"where no device has its address", {"127.0.0.0/16"}, {}, {"127.0.0.0/16"}},
+        {"more blocks than are taken (3 here)",
+         {"10.31.2.0/24", "10.31.3.0/24", "10.31.4.0/24", "10.31.5.0/24"},
+         {},
+         {"4 blocks given; at most 3"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         std::vector<ZCIDRBlock> blocks;
         std::vector<std::string> refused;
-        EXPECT_EQ(ZSubnetCheck::CheckBlocks(row.texts, &blocks, &refused),
+        EXPECT_EQ(ZSubnetCheck::CheckBlocks(row.texts, 3, &blocks, &refused),
                   row.refusedNaming.empty());
         std::vector<std::string> kept;
         for (const ZCIDRBlock& block : blocks) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -90,12 +92,31 @@ TEST(SubnetWalk, WalksEveryHostOfEveryBlockOnce) {
          1022,
          {"10.9.0.1"},
          "10.9.3.254"},
+        // The /30's broadcast address 10.9.2.3 is a host of the /29.
         {"an earlier small block inside a later large one",
          {"10.9.2.0/30", "10.9.2.0/29"},
          {},
-         2 + 3,
-         {"10.9.2.1", "10.9.2.2", "10.9.2.4", "10.9.2.5"},
+         2 + 4,
+         {"10.9.2.1", "10.9.2.2", "10.9.2.3", "10.9.2.4", "10.9.2.5"},
          "10.9.2.6"},
+        {"the network and broadcast of an earlier /24 are hosts of a later /22",
+         {"10.31.2.0/24", "10.31.0.0/22"},
+         {},
+         1022,
+         {"10.31.2.1", "10.31.2.2"},
+         "10.31.3.254"},
+        {"several earlier blocks inside a later one, one of them given twice",
+         {"10.9.0.4/30", "10.9.0.16/28", "10.9.0.4/30", "10.9.0.0/27"},
+         {},
+         2 + 14 + 14,
+         {"10.9.0.5", "10.9.0.6", "10.9.0.17"},
+         "10.9.0.16"},
+        {"an earlier /32 inside a later block",
+         {"10.9.0.3/32", "10.9.0.0/29"},
+         {},
+         6,
+         {"10.9.0.3", "10.9.0.1", "10.9.0.2", "10.9.0.4"},
+         "10.9.0.6"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -107,6 +128,7 @@ TEST(SubnetWalk, WalksEveryHostOfEveryBlockOnce) {
         walk.SetLocalSubnets(row.local);
         const std::vector<std::string> all = Take(&walk, 100000);
         ASSERT_EQ(all.size(), row.count);
+        EXPECT_EQ(std::set<std::string>(all.begin(), all.end()).size(), row.count);  // once each
         EXPECT_TRUE(walk.IsPassDone());
         for (size_t i = 0; i < row.first.size(); ++i) {
             EXPECT_EQ(all[i], row.first[i]) << i;
@@ -116,6 +138,45 @@ TEST(SubnetWalk, WalksEveryHostOfEveryBlockOnce) {
         }
         uint32_t address = 0;
         EXPECT_FALSE(walk.Next(&address, nullptr));  // stays done
+    }
+}
+
+// The walk against its rule, address by address, over lists of nested, repeated and
+// neighbouring blocks: a host of a block is visited unless an earlier block has it as a host.
+TEST(SubnetWalk, VisitsWhatNoEarlierBlockSweptOnRandomLists) {
+    std::mt19937 random(22);
+    for (int list = 0; list < 300; ++list) {
+        std::vector<ZCIDRBlock> blocks;
+        const int count = std::uniform_int_distribution<int>(1, 8)(random);
+        for (int i = 0; i < count; ++i) {
+            const int prefix = std::uniform_int_distribution<int>(24, 32)(random);
+            const uint32_t offset = std::uniform_int_distribution<uint32_t>(0, 1023)(random);
+            const uint32_t network = (0x0A090000u + offset) & (0xFFFFFFFFu << (32 - prefix));
+            const std::string text =
+                zplat::InetNtoa(zplat::HostToNet32(network)) + "/" + std::to_string(prefix);
+            blocks.push_back(Block(text.c_str()));
+        }
+        std::vector<std::string> expected;
+        for (size_t j = 0; j < blocks.size(); ++j) {
+            for (uint32_t h = 0; h < blocks[j].GetHostCount(); ++h) {
+                const uint32_t address = blocks[j].GetHost(h);
+                bool swept = false;
+                for (size_t i = 0; i < j && !swept; ++i) {
+                    for (uint32_t k = 0; k < blocks[i].GetHostCount() && !swept; ++k) {
+                        swept = blocks[i].GetHost(k) == address;
+                    }
+                }
+                if (!swept) {
+                    expected.push_back(zplat::InetNtoa(address));
+                }
+            }
+        }
+        ZSubnetWalk walk(blocks);
+        std::string listed;
+        for (const ZCIDRBlock& b : blocks) {
+            listed += b.GetText() + " ";
+        }
+        ASSERT_EQ(Take(&walk, 100000), expected) << listed;
     }
 }
 

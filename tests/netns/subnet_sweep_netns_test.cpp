@@ -92,9 +92,11 @@ protected:
         return sim;
     }
 
-    // The three devices behind the router and one on the searcher's subnet (in the router).
+    // The three devices behind the router and one on the searcher's subnet (in the router); the
+    // devices' namespace also has an address that no device has, 10.31.2.5 (swept before them).
     void StartDevices() {
         AddDeviceAddresses(10, 3);
+        AddDeviceAddresses(5, 1);
         behind_ = StartSimulator(devices_, "behind", DevicesBehind(10, 3));
         local_ = StartSimulator(router_, "local", R"([{"service":"zelvane.cuedeck",
             "name":"Local","address":"10.31.1.1","mask":"255.255.255.0","port":4300}])");
@@ -168,22 +170,74 @@ TEST_F(SubnetSweepNetnsTest, SubnetSweepFindsEveryDeviceBehindTheRouterInOneCycl
         EXPECT_EQ(p["local_address"], "10.31.1.2") << p.dump();  // the real requester
     }
 
-    // Behind the router every request came by unicast, to a device's own address, with the
-    // searcher's real address and mask as the requester.
+    // Behind the router every request came by unicast, to an address of the devices' namespace,
+    // with the searcher's real address and mask as the requester; each device answered the
+    // requests to its own address alone, and none answered those to the address no device has.
     const std::vector<Json> behind = ReadJsonLines(Path("behind.jsonl"));
     ASSERT_FALSE(behind.empty());
+    int toNoDevice = 0;
     for (const Json& r : behind) {
         EXPECT_EQ(r["requester"], "10.31.1.2") << r.dump();
         EXPECT_EQ(r["mask"], "255.255.255.0") << r.dump();
         const std::string to = r["destination"].get<std::string>();
-        EXPECT_TRUE(to == "10.31.2.10" || to == "10.31.2.11" || to == "10.31.2.12") << to;
+        const bool device = to == "10.31.2.10" || to == "10.31.2.11" || to == "10.31.2.12";
+        EXPECT_TRUE(device || to == "10.31.2.5") << to;
+        EXPECT_EQ(r["answers"], device ? 1 : 0) << r.dump();
+        toNoDevice += device ? 0 : 1;
     }
-    // On the searcher's own subnet only broadcasts arrived: its addresses were not swept.
+    EXPECT_GE(toNoDevice, 1);
+    // On the searcher's own subnet only broadcasts arrived: its addresses were not swept. The
+    // sweep's request to the router's other address reached no device.
     const std::vector<Json> local = ReadJsonLines(Path("local.jsonl"));
     ASSERT_FALSE(local.empty());
     for (const Json& r : local) {
         const std::string to = r["destination"].get<std::string>();
         EXPECT_TRUE(to == "10.31.1.255" || to == "255.255.255.255" || to == "10.31.2.1") << to;
+        EXPECT_EQ(r["answers"], to == "10.31.2.1" ? 0 : 1) << r.dump();
+    }
+}
+
+TEST_F(SubnetSweepNetnsTest, ABlockReachedThroughTwoInterfacesIsAskedFromEach) {
+    // 10.31.4.0/22 lies behind the router, but for 10.31.6.0/24, which the searcher reaches
+    // through a second interface, 172.20.0.2/16, whose peer namespace holds 10.31.6.10.
+    const std::string second = net_.AddNamespace("dev2");
+    ASSERT_FALSE(second.empty());
+    ASSERT_TRUE(net_.AddVethPair(searcher_, "veth-t", second, "veth-d2"));
+    ASSERT_TRUE(net_.Ip(searcher_, "addr add 172.20.0.2/16 dev veth-t"));
+    ASSERT_TRUE(net_.Ip(second, "addr add 172.20.0.1/16 dev veth-d2"));
+    ASSERT_TRUE(net_.Ip(second, "addr add 10.31.6.10/32 dev lo"));
+    ASSERT_TRUE(net_.Ip(searcher_, "route add 10.31.6.0/24 via 172.20.0.1"));
+    ASSERT_TRUE(net_.Ip(devices_, "addr add 10.31.2.10/24 dev veth-d"));
+    ASSERT_TRUE(net_.Ip(devices_, "addr add 10.31.4.10/32 dev lo"));
+    ASSERT_TRUE(net_.Ip(router_, "route add 10.31.4.0/22 via 10.31.2.10"));
+    behind_ = StartSimulator(devices_, "behind", R"([{"service":"zelvane.vxp2","name":"Four",
+        "address":"10.31.4.10","mask":"255.255.252.0","port":80}])");
+    auto other = StartSimulator(second, "second", R"([{"service":"zelvane.vxp2","name":"Six",
+        "address":"10.31.6.10","mask":"255.255.252.0","port":80}])");
+    std::string out, err;
+    // A whole pass (1,022 addresses at 2,000 a second), whatever the broadcasts found.
+    ASSERT_EQ(RunZunit("scan --time 1.5 --interval 2000 --subnet 10.31.4.0/22 --json", &out, &err),
+              0)
+        << err;
+    EXPECT_EQ(Addresses(out), (std::set<std::string>{"10.31.4.10", "10.31.6.10"})) << out;
+    // Every request names the interface it left through (the second namespace also hears that
+    // interface's broadcasts), and the sweep reached each device.
+    struct Row {
+        const char* log;
+        const char* requester;
+        const char* mask;
+        const char* swept;
+    };
+    for (const Row& row : {Row{"behind.jsonl", "10.31.1.2", "255.255.255.0", "10.31.4.10"},
+                           Row{"second.jsonl", "172.20.0.2", "255.255.0.0", "10.31.6.10"}}) {
+        SCOPED_TRACE(row.log);
+        int swept = 0;
+        for (const Json& r : ReadJsonLines(Path(row.log))) {
+            EXPECT_EQ(r["requester"], row.requester) << r.dump();
+            EXPECT_EQ(r["mask"], row.mask) << r.dump();
+            swept += r["destination"] == row.swept ? 1 : 0;
+        }
+        EXPECT_GE(swept, 1);
     }
 }
 
@@ -224,6 +278,7 @@ TEST_F(SubnetSweepNetnsTest, BadBlocksExitWithTwoAndAreNamed) {
         {"watch --time 1 --subnet 10.31.2.0/33", "10.31.2.0/33"},
         {"connect 10.31.2.10 --time 1 --subnet banana", "banana"},
         {"scan --time 1 --subnet 10.31.2.0/24 --rate 0", "--rate"},
+        {"scan --time 1 --subnet 127.0.0.0/16", "127.0.0.0/16"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);

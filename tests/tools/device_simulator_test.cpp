@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "ndd/ndd_protocol_processor.h"
 #include "ndd/zg2p_message.h"
 #include "net/ip_address.h"
+#include "platform/network/fake_ip_helper.h"
 #include "tools/answer_flood.h"
 #include "tools/device_generator.h"
 #include "tools/simulated_device_file.h"
@@ -96,9 +98,10 @@ std::vector<uint8_t> Request(const char* service, uint32_t target, uint16_t requ
     return std::vector<uint8_t>(p.GetData(), p.GetData() + p.GetLength());
 }
 
+// Sends bytes to the limited broadcast, which reaches every device whatever its subnet.
 void Feed(ZDeviceSimulator& sim, const std::vector<uint8_t>& bytes, uint64_t now = 1000) {
     sim.HandleDatagram(bytes.data(), static_cast<uint32_t>(bytes.size()), Ip("192.168.1.20"), 50000,
-                       Ip("192.168.1.255"), now);
+                       Ip("255.255.255.255"), now);
 }
 
 std::vector<ZSimulatedDevice> ThreeDevices() {
@@ -168,31 +171,71 @@ TEST(DeviceSimulator, PatternAndTargetDecideWhoAnswers) {
     }
 }
 
-TEST(DeviceSimulator, ARequestToADevicesAddressReachesThatDeviceAlone) {
+// The devices (their names) that answer a search for every device sent to destination at nowMs.
+std::vector<std::string> Answering(ZDeviceSimulator& sim, const char* destination,
+                                   uint64_t nowMs = 1000) {
+    const std::vector<uint8_t> bytes = Request("zelvane.*", 0xFFFFFFFF);
+    sim.HandleDatagram(bytes.data(), static_cast<uint32_t>(bytes.size()), Ip("10.31.1.2"), 50000,
+                       Ip(destination), nowMs);
+    std::vector<std::string> names;
+    AnswerReader reader;
+    for (const auto& out : sim.TakeDue(nowMs)) {
+        names.push_back(reader.Read(out.bytes).name);
+        EXPECT_EQ(out.address, Ip("10.31.1.2"));
+    }
+    return names;
+}
+
+// The simulator's host: one interface, 10.77.0.2/24.
+std::shared_ptr<zplat::FakeIpHelper> HostWithOneInterface() {
+    auto ip = std::make_shared<zplat::FakeIpHelper>();
+    zplat::AdapterInfo eth;
+    eth.index = 2;
+    eth.adapterName = "veth-b";
+    eth.ipAddressList = {{"10.77.0.2", "255.255.255.0", 1}};
+    ip->adapters.push_back(eth);
+    return ip;
+}
+
+TEST(DeviceSimulator, ARequestToAnAddressReachesTheDevicesThatHaveIt) {
+    zplat::ScopedIpHelper host(HostWithOneInterface());
+    const std::vector<std::string> every = {"dev 192.168.1.50", "dev 192.168.1.51"};
     struct Case {
         const char* destination;
         std::vector<std::string> answering;
     } cases[] = {
         {"192.168.1.51", {"dev 192.168.1.51"}},
         {"192.168.1.52", {}},  // other.thing is reached but does not match
-        {"192.168.1.255", {"dev 192.168.1.50", "dev 192.168.1.51"}},
-        {"255.255.255.255", {"dev 192.168.1.50", "dev 192.168.1.51"}},
-        {"192.168.1.9", {"dev 192.168.1.50", "dev 192.168.1.51"}},  // the host, no device's
+        // Broadcasts: the devices' subnet's, the host interface's, the limited one, a group.
+        {"192.168.1.255", every},
+        {"10.77.0.255", every},
+        {"255.255.255.255", every},
+        {"224.0.0.1", every},
+        {"0.0.0.0", every},  // the system did not say
+        // Addresses no device has: the host's own, and one a router sends to the host.
+        {"10.77.0.2", {}},
+        {"192.168.1.9", {}},
+        {"10.31.6.7", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.destination);
         ZDeviceSimulator sim(ThreeDevices(), {});
-        const std::vector<uint8_t> bytes = Request("zelvane.*", 0xFFFFFFFF);
-        sim.HandleDatagram(bytes.data(), static_cast<uint32_t>(bytes.size()), Ip("10.31.1.2"),
-                           50000, Ip(c.destination), 1000);
-        std::vector<std::string> names;
-        AnswerReader reader;
-        for (const auto& out : sim.TakeDue(1000)) {
-            names.push_back(reader.Read(out.bytes).name);
-            EXPECT_EQ(out.address, Ip("10.31.1.2"));
-        }
-        EXPECT_EQ(names, c.answering);
+        EXPECT_EQ(Answering(sim, c.destination), c.answering);
     }
+}
+
+TEST(DeviceSimulator, AnInterfaceAddedLaterIsKnownWithinASecond) {
+    auto ip = HostWithOneInterface();
+    zplat::ScopedIpHelper host(ip);
+    ZDeviceSimulator sim(ThreeDevices(), {});
+    EXPECT_TRUE(Answering(sim, "10.77.0.9", 1000).empty());  // the interfaces are read
+    zplat::AdapterInfo added;
+    added.index = 3;
+    added.ipAddressList = {{"10.88.0.2", "255.255.255.0", 2}};
+    ip->adapters.push_back(added);
+    EXPECT_TRUE(Answering(sim, "10.88.0.255", 1500).empty());  // not read again so soon
+    EXPECT_EQ(Answering(sim, "10.88.0.255", 2000).size(), 2u);
+    EXPECT_EQ(ip->adapterCalls, 2);
 }
 
 TEST(DeviceSimulator, CountsRequestsInEachSecond) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ndd/subnet_sweep.h"
 #include "tools/command_line.h"
 #include "tools/connect_command.h"
 #include "tools/interfaces_command.h"
@@ -44,13 +45,24 @@ Outcome RunZunit(const std::vector<std::string>& args) {
     return {code, testing::internal::GetCapturedStderr()};
 }
 
+// scan with one --subnet more than a sweep takes, each a /32 of its own.
+std::vector<std::string> ScanWithTooManySubnets() {
+    std::vector<std::string> args = {"scan"};
+    for (size_t i = 0; i <= ZSubnetSweep::kMaxBlocks; ++i) {
+        args.push_back("--subnet");
+        args.push_back("10.60." + std::to_string(i / 256) + "." + std::to_string(i % 256) + "/32");
+    }
+    return args;
+}
+
 TEST(OptionCheckTest, BadValuesExitWithUsageAndNameTheOption) {
     const std::string longService(256, 's');
     const std::string longData(ZOptionCheck::kMaxSearchDataLength + 1, 'd');
+    const std::string mostBlocks = std::to_string(ZSubnetSweep::kMaxBlocks);
     const struct {
         std::vector<std::string> args;
         const char* option;  // the message names it
-        const char* why;     // and says this
+        std::string why;     // and says this
     } cases[] = {
         {{"scan", "--time", "nan"}, "--time", "not a finite number"},
         {{"scan", "--time", "inf"}, "--time", "not a finite number"},
@@ -90,11 +102,20 @@ TEST(OptionCheckTest, BadValuesExitWithUsageAndNameTheOption) {
         {{"simulate", "--count", "5", "--delay", "3600001"}, "--delay", "out of range"},
         {{"simulate", "--count", "5", "--jitter", "-5"}, "--jitter", "not a whole number"},
         {{"locate", "10.0.0.1", "--port", "70000"}, "--port", "out of range"},
+        // Blocks where no device has its address, and more blocks than a sweep takes: refused
+        // before any route is looked up.
+        {{"scan", "--subnet", "127.0.0.0/16"}, "--subnet", "127.0.0.0/16 lies in 127.0.0.0/8"},
+        {{"watch", "--subnet", "0.0.0.0/16"}, "--subnet", "0.0.0.0/16 lies in 0.0.0.0/8"},
+        {{"connect", "10.0.0.1", "--subnet", "224.0.0.0/16"}, "--subnet", "224.0.0.0/4"},
+        {{"scan", "--subnet", "10.31.2.0/24", "--subnet", "240.0.0.0/16"},
+         "--subnet",
+         "240.0.0.0/16 lies in 240.0.0.0/4"},
+        {ScanWithTooManySubnets(), "--subnet", "at most " + mostBlocks},
     };
     for (const auto& c : cases) {
         std::string line;
-        for (const std::string& a : c.args) {
-            line += (line.empty() ? "" : " ") + a.substr(0, 40);
+        for (size_t i = 0; i < c.args.size() && line.size() < 200; ++i) {
+            line += (line.empty() ? "" : " ") + c.args[i].substr(0, 40);
         }
         SCOPED_TRACE(line);
         const Outcome outcome = RunZunit(c.args);
@@ -140,6 +161,33 @@ TEST(OptionCheckTest, ValuesAtTheEdgesOfTheirRangesPass) {
         for (std::string value : c.bad) {
             SCOPED_TRACE("bad: " + value);
             EXPECT_NE(c.check(value), "");
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OptionCheckDurationTest, PrometheusStyleDurations) {
+    const struct {
+        const char* text;
+        bool ok;
+        uint64_t seconds;
+    } cases[] = {
+        {"0", true, 0},          {"600", true, 600},    {"90s", true, 90},
+        {"15m", true, 900},      {"1h30m", true, 5400}, {"7d", true, 604800},
+        {"2w1d", true, 1296000}, {"", false, 0},        {"5", true, 5},
+        {"m", false, 0},         {"5x", false, 0},      {"30m1h", false, 0},
+        {"1h1h", false, 0},      {"-5m", false, 0},     {"1.5h", false, 0},
+        {"11y", false, 0},       {"600w", false, 0},    {"999999999999999999", false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        uint64_t seconds = 12345;
+        EXPECT_EQ(ZOptionCheck::ParseDuration(c.text, &seconds), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(seconds, c.seconds);
         }
     }
 }

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "catalogue/product.h"
+#include "catalogue/table_text.h"
 #include "tests/catalogue/fake_network_device.h"
 #include "tools/device_table.h"
 #include "tools/status_line.h"
@@ -228,6 +230,26 @@ TEST(ProductTableTest, JsonAndJsonLinesCarryEveryColumn) {
     EXPECT_EQ(Print(emptyJson), "[]\n");
 }
 
+// Rows are printed one at a time; the result is the document a whole-table print gave.
+TEST(ProductTableTest, StreamedPrintsMatchTheWholeDocument) {
+    for (size_t count : {size_t{0}, size_t{1}, size_t{3}}) {
+        SCOPED_TRACE(count);
+        ZProductTable json(ZProductTable::Format::kJson), text(ZProductTable::Format::kText);
+        Json list = Json::array();
+        std::vector<std::vector<std::string>> cells = {ZProductTable::TextHeader()};
+        for (size_t i = 0; i < count; ++i) {
+            ZProductRow r = Row(i == 1 ? "B\xC3\xBChne \"2\"\n\x7f" : "Booth " + std::to_string(i),
+                                "10.0.0." + std::to_string(i + 1), 4300);
+            json.Add(r);
+            text.Add(r);
+            list.push_back(ZProductTable::RowJson(r));
+            cells.push_back(ZProductTable::TextCells(r));
+        }
+        EXPECT_EQ(Print(json), ZProductTable::Dump(list, 2) + "\n");
+        EXPECT_EQ(Print(text), table_text::Align(cells));
+    }
+}
+
 TEST(ProductTableTest, CsvQuotesTextsAndKeepsLinesTogether) {
     ZProductTable table(ZProductTable::Format::kCsv);
     ZProductRow r = Row("Say \"hi\", twice\nplease", "10.0.0.50", 4300);
@@ -242,18 +264,31 @@ TEST(ProductTableTest, CsvQuotesTextsAndKeepsLinesTogether) {
 }
 
 TEST(ProductTableTest, SortsByNumericAddressThenPortThenService) {
-    ZProductTable table(ZProductTable::Format::kNdjson);
-    table.Add(Row("c", "10.0.0.10", 80));
-    table.Add(Row("b", "10.0.0.9", 4300, "zelvane.vxp2"));
-    table.Add(Row("a", "10.0.0.9", 4300, "zelvane.cuedeck"));
-    table.Add(Row("d", "9.255.0.1", 1));
-    table.Add(Row("e", "10.0.0.9", 80));
-    table.Sort();
-    std::string order;
-    for (const ZProductRow& r : table.GetRows()) {
-        order += r.name;
+    struct Device {
+        const char* name;
+        const char* address;
+        uint16_t port;
+        const char* service;
+    };
+    const Device devices[] = {
+        {"c", "10.0.0.10", 80, "zelvane.cuedeck"},  {"b", "10.0.0.9", 4300, "zelvane.vxp2"},
+        {"a", "10.0.0.9", 4300, "zelvane.cuedeck"}, {"d", "9.255.0.1", 1, "zelvane.cuedeck"},
+        {"e", "10.0.0.9", 80, "zelvane.cuedeck"},   {"f", "10.0.0.9", 80, "zelvane.cuedeck"}};
+    std::vector<std::unique_ptr<FakeNetworkDevice>> fakes;
+    std::vector<std::unique_ptr<ZProduct>> owned;
+    std::vector<const ZProduct*> products;
+    for (const Device& d : devices) {
+        fakes.push_back(std::make_unique<FakeNetworkDevice>(d.service, d.address, d.port));
+        fakes.back()->name = d.name;
+        owned.push_back(std::make_unique<ZProduct>(fakes.back().get()));
+        products.push_back(owned.back().get());
     }
-    EXPECT_EQ(order, "deabc");
+    ZProductTable::SortProducts(&products);
+    std::string order;
+    for (const ZProduct* p : products) {
+        order += ZProductRow::FromProduct(*p).name;
+    }
+    EXPECT_EQ(order, "defabc");  // e and f tie: they keep their order
 }
 
 TEST(StatusLineTest, WritesOnlyWhenEnabledAndOnlyChanges) {

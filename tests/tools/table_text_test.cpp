@@ -32,6 +32,18 @@ TEST(TableTextTest, PrintableAndQuoteLeaveNoControlCharacter) {
         {"Windows-1252 0x9B with ESC", "\x1b\x9B", "?\xE2\x80\xBA", "\"\\u001b\xE2\x80\xBA\""},
         {"quotes and backslashes", "say \"hi\" \\", "say \"hi\" \\", "\"say \\\"hi\\\" \\\\\""},
         {"empty", "", "", "\"\""},
+        // Bidirectional embeddings, overrides and isolates reorder the rest of a terminal line.
+        {"right-to-left override",
+         "abc\xE2\x80\xAE"
+         "def",
+         "abc?def", "\"abc\\u202edef\""},
+        {"every bidi control",
+         "\xE2\x80\xAA\xE2\x80\xAB\xE2\x80\xAC\xE2\x80\xAD\xE2\x81\xA6\xE2\x81\xA7\xE2\x81\xA8\xE2"
+         "\x81\xA9",
+         "????????", "\"\\u202a\\u202b\\u202c\\u202d\\u2066\\u2067\\u2068\\u2069\""},
+        {"neighbours are characters", "\xE2\x80\xA9\xE2\x80\xAF\xE2\x81\xA5\xE2\x81\xAA",
+         "\xE2\x80\xA9\xE2\x80\xAF\xE2\x81\xA5\xE2\x81\xAA",
+         "\"\xE2\x80\xA9\xE2\x80\xAF\xE2\x81\xA5\xE2\x81\xAA\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -54,6 +66,13 @@ TEST(TableTextTest, JsonKeepsTheDataWithControlsEscaped) {
     EXPECT_NE(escaped.find("a\\u007fb\\u009bc\\u0085\xC3\xA9"), std::string::npos) << escaped;
     EXPECT_NE(escaped.find("\n  \"name\""), std::string::npos);  // the layout stays
     EXPECT_EQ(nlohmann::json::parse(escaped)["name"], name);
+
+    // Bidirectional controls stay in JSON: they are the text's own.
+    const std::string bidi = nlohmann::json({{"name",
+                                              "a\xE2\x80\xAE"
+                                              "b"}})
+                                 .dump();
+    EXPECT_EQ(table_text::EscapeJsonControls(bidi), bidi);
 }
 
 TEST(TableTextTest, CsvFieldQuotesAndDoublesInnerQuotes) {
