@@ -89,6 +89,9 @@ void TListHeader::SectionResized(int section, int, int newWidth) {
 }
 
 void TListHeader::SectionClicked(int section) {
+    if (section >= 0 && section < SectionCount() && onSortClick_) {
+        onSortClick_(section);
+    }
     if (GetSectionClickable(section) && onSectionClick_) {
         onSectionClick_(section);
     }

@@ -9,6 +9,7 @@
 //   header->SetSectionWidth(0, 180);
 //   header->SetOnDrawSection([](ZCanvas& canvas, int section, const QRect& rect) { ... });
 //   header->SetOnSectionResize([](int section) { ... });   // after the user resized a section
+//   header->SetOnSortClick([](int section) { ... });       // any section clicked: sort by it
 //
 // Drawing goes through one ZCanvas on the header per paint: the background is filled with the
 // background colour, then OnDrawSection runs for every section in the area being painted (without
@@ -56,6 +57,9 @@ public:
     void SetOnDrawSection(DrawSectionHandler handler) { onDrawSection_ = std::move(handler); }
     void SetOnSectionResize(SectionHandler handler) { onSectionResize_ = std::move(handler); }
     void SetOnSectionClick(SectionHandler handler) { onSectionClick_ = std::move(handler); }
+    // A click (press and release on one section, not a drag of a divider) on any section,
+    // clickable or not; it runs before the section click handler.
+    void SetOnSortClick(SectionHandler handler) { onSortClick_ = std::move(handler); }
     void SetOnMouseDown(MouseDownHandler handler) { onMouseDown_ = std::move(handler); }
 
 protected:
@@ -79,5 +83,6 @@ private:
     DrawSectionHandler onDrawSection_;
     SectionHandler onSectionResize_;
     SectionHandler onSectionClick_;
+    SectionHandler onSortClick_;
     MouseDownHandler onMouseDown_;
 };

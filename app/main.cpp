@@ -7,6 +7,7 @@
 //   zUnitFinder --version
 //   zUnitFinder --screenshot shot.png --products 12 --timeout 8000
 //   zUnitFinder --screenshots docs/screenshots --products 12 --select "Foyer projector"
+//   zUnitFinder --screenshots DIR --sort address --silent "Rehearsal Cuedeck" --filter cuedeck
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,12 +53,21 @@ struct FinderOptions {
     QCommandLineOption screenshot{"screenshot", "Write the main window to FILE (PNG) and quit.",
                                   "FILE"};
     QCommandLineOption screenshots{
-        "screenshots", "Write main.png, preferences.png and about.png to DIR and quit.", "DIR"};
+        "screenshots",
+        "Write main.png, preferences.png, subnets.png and about.png to DIR (and silent.png with "
+        "--silent, filtered.png with --filter) and quit.",
+        "DIR"};
     QCommandLineOption products{"products", "Take the pictures once N products are listed.", "N",
                                 "0"};
     QCommandLineOption timeout{"timeout", "Take the pictures after MS milliseconds at the latest.",
                                "MS", "10000"};
     QCommandLineOption select{"select", "Select the first product named NAME first.", "NAME"};
+    QCommandLineOption sort{
+        "sort", "Sort the list by COLUMN first: name, type, version, address or description.",
+        "COLUMN"};
+    QCommandLineOption silent{
+        "silent", "Wait until the product named NAME stopped answering, and picture it.", "NAME"};
+    QCommandLineOption filter{"filter", "Picture the list filtered by TEXT.", "TEXT"};
     QCommandLineOption rows{"rows",
                             "With --screenshot: also write the listed rows to FILE (one product a "
                             "line, the columns' texts separated by tabs).",
@@ -70,7 +80,8 @@ struct FinderOptions {
                            "client applications."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({screenshot, screenshots, products, timeout, select, rows});
+        parser.addOptions(
+            {screenshot, screenshots, products, timeout, select, sort, silent, filter, rows});
     }
 };
 
@@ -132,6 +143,9 @@ int Run(QApplication& app, QElapsedTimer& sinceStart) {
     const QCommandLineOption& products = options.products;
     const QCommandLineOption& timeout = options.timeout;
     const QCommandLineOption& select = options.select;
+    const QCommandLineOption& sort = options.sort;
+    const QCommandLineOption& silent = options.silent;
+    const QCommandLineOption& filter = options.filter;
     const QCommandLineOption& rows = options.rows;
 
     TUnitFinderDialog window(MakeAgent);
@@ -149,13 +163,32 @@ int Run(QApplication& app, QElapsedTimer& sinceStart) {
             const QDir dir(parser.value(screenshots));
             options.mainFile = dir.filePath("main.png");
             options.preferencesFile = dir.filePath("preferences.png");
+            options.subnetsFile = dir.filePath("subnets.png");
             options.aboutFile = dir.filePath("about.png");
+            if (parser.isSet(silent)) {
+                options.silentFile = dir.filePath("silent.png");
+            }
+            if (parser.isSet(filter)) {
+                options.filteredFile = dir.filePath("filtered.png");
+            }
         } else {
             options.mainFile = parser.value(screenshot);
         }
         options.products = parser.value(products).toInt();
         options.timeoutMs = parser.value(timeout).toInt();
         options.selectName = parser.value(select);
+        options.silentName = parser.value(silent);
+        options.filterText = parser.value(filter);
+        if (parser.isSet(sort)) {
+            static const QStringList kColumns = {"name", "type", "version", "address",
+                                                 "description"};
+            options.sortColumn = static_cast<int>(kColumns.indexOf(parser.value(sort)));
+            if (options.sortColumn < 0) {
+                std::fprintf(stderr, "zUnitFinder: --sort %s: give one of %s\n",
+                             qPrintable(parser.value(sort)), qPrintable(kColumns.join(", ")));
+                return 2;
+            }
+        }
         options.rowsFile = parser.value(rows);
         runner = std::make_unique<TScreenshotRunner>(&window, options);
         runner->Start();

@@ -1,5 +1,6 @@
 #include "app/paint_box.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QWheelEvent>
@@ -50,4 +51,17 @@ void TPaintBox::wheelEvent(QWheelEvent* event) {
     if (notches != 0) {
         onWheel_(notches);
     }
+}
+
+void TPaintBox::SetOnKeyDown(KeyHandler handler) {
+    onKeyDown_ = std::move(handler);
+    setFocusPolicy(onKeyDown_ ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void TPaintBox::keyPressEvent(QKeyEvent* event) {
+    if (onKeyDown_ && onKeyDown_(event)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -8,6 +8,7 @@
 //   void HandlePaint() { if (ZCanvas* c = box->GetCanvas()) c->FillRect(box->rect()); }
 //   box->SetOnMouseDown([this](Qt::MouseButton, int x, int y) { HandleMouseDown(y); });
 //   box->SetOnWheel([this](int notches) { ScrollBy(-3 * notches); });  // positive: away from user
+//   box->SetOnKeyDown([this](QKeyEvent* key) { return HandleKey(key); });  // true: key used
 //
 // The owner paints every pixel of the part asked for (GetPaintRect; the widget is opaque and its
 // background is not erased). An owner that knows what changed asks with update(rect) and paints
@@ -17,6 +18,8 @@
 #include <QWidget>
 
 #include <functional>
+
+class QKeyEvent;
 
 class ZCanvas;
 
@@ -29,6 +32,8 @@ public:
     using ClickHandler = std::function<void()>;
     // Whole wheel notches (120 eighths of a degree each); positive when turned away from the user.
     using WheelHandler = std::function<void(int notches)>;
+    // True when the key was used; an unused key goes on to the parent, as Qt does by default.
+    using KeyHandler = std::function<bool(QKeyEvent* event)>;
 
     TPaintBox(QWidget* parent, const QString& name);
 
@@ -37,6 +42,8 @@ public:
     void SetOnDblClick(ClickHandler handler) { onDblClick_ = std::move(handler); }
     // Without a handler the wheel event goes on to the parent, as Qt does by default.
     void SetOnWheel(WheelHandler handler) { onWheel_ = std::move(handler); }
+    // With a handler the box takes the keyboard focus (by click or tab) and its keys go there.
+    void SetOnKeyDown(KeyHandler handler);
 
     // The canvas of the paint event under way; null outside one.
     ZCanvas* GetCanvas() const { return canvas_; }
@@ -49,12 +56,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     PaintHandler onPaint_;
     MouseHandler onMouseDown_;
     ClickHandler onDblClick_;
     WheelHandler onWheel_;
+    KeyHandler onKeyDown_;
     int wheelRest_ = 0;  // eighths of a degree short of a whole notch (fine-grained wheels, pads)
     ZCanvas* canvas_ = nullptr;
     QRect paintRect_;

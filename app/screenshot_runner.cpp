@@ -16,6 +16,7 @@
 #include "app/unitfinder_dialog.h"
 #include "foundation/device_text.h"
 #include "foundation/double_list_iterator.h"
+#include "net/send_pacer.h"
 
 namespace {
 
@@ -30,12 +31,20 @@ bool Save(QWidget* widget, const QString& file) {
     return saved;
 }
 
-// A dialog shown (not modally) just long enough for its picture.
+// A dialog shown (not modally) just long enough for its picture. The Preferences show the
+// window's settings on the given page; their Subnets page shows example blocks, one of them
+// refused, since the demo searches no routed subnet.
 template <class Dialog>
-bool SaveDialog(TUnitFinderDialog* window, const QString& file, bool closeOnConnect) {
+bool SaveDialog(TUnitFinderDialog* window, const QString& file, int page) {
     Dialog dialog(window);
     if constexpr (std::is_same_v<Dialog, TPreferencesDialog>) {
-        dialog.CBCloseOnConnect->setChecked(closeOnConnect);
+        dialog.CBCloseOnConnect->setChecked(window->GetCloseOnConnect());
+        dialog.CBHideSilent->setChecked(window->GetHideSilent());
+        if (page == TPreferencesDialog::kSubnetsPage) {
+            dialog.SetSubnets({"10.20.0.0/22", "10.31.2.0/24", "10.40.1.0/22"},
+                              ZSendPacer::kDefaultRate);
+        }
+        dialog.ShowPage(page);
     }
     dialog.show();
     const bool saved = Save(&dialog, file);
@@ -69,23 +78,27 @@ int TScreenshotRunner::ListedProducts() const {
 }
 
 int TScreenshotRunner::IndexOf(const QString& name) const {
-    ZUnitFinderCore* core = window_->GetCore();
-    if (core == nullptr) {
-        return -1;
-    }
-    ZIDoubleListIterator<ZProduct> it(core->GetProductList(), nullptr, true);
-    int index = 0;
-    for (ZProduct* product = it.First(); product != nullptr; product = it.Next(), ++index) {
+    const ZProductListModel& model = window_->GetModel();
+    for (size_t i = 0; i < model.GetShownCount(); ++i) {
+        const ZProduct* product = model.GetShown(i);
         if (QString::fromStdString(ZDeviceText::ToUtf8(product->GetName().GetString())) == name) {
-            return index;
+            return static_cast<int>(i);
         }
     }
     return -1;
 }
 
+bool TScreenshotRunner::IsSilent(const QString& name) const {
+    const int index = IndexOf(name);
+    return index >= 0 && window_->GetModel().GetShownSilentSince(static_cast<size_t>(index)) !=
+                             ZProductListModel::kAnswering;
+}
+
 void TScreenshotRunner::Poll() {
     const int listed = ListedProducts();
-    if (listed < options_.products && elapsed_.elapsed() < options_.timeoutMs) {
+    const bool waiting = listed < options_.products ||
+                         (!options_.silentName.isEmpty() && !IsSilent(options_.silentName));
+    if (waiting && elapsed_.elapsed() < options_.timeoutMs) {
         return;
     }
     timer_.stop();
@@ -94,34 +107,57 @@ void TScreenshotRunner::Poll() {
     Shoot();
 }
 
+void TScreenshotRunner::Select(const QString& name) {
+    const int index = name.isEmpty() ? -1 : IndexOf(name);
+    if (index < 0) {
+        return;
+    }
+    const int rows = std::max(window_->PBUnits->height() / TUnitFinderDialog::kRowHeight, 1);
+    if (index < window_->VScrollBar->value()) {
+        window_->VScrollBar->setValue(index);
+    } else if (index >= window_->VScrollBar->value() + rows) {
+        window_->VScrollBar->setValue(index - rows + 1);
+    }
+    const QPointF at(10, (index - window_->VScrollBar->value()) * TUnitFinderDialog::kRowHeight +
+                             TUnitFinderDialog::kRowHeight / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, window_->PBUnits->mapToGlobal(at),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window_->PBUnits, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, window_->PBUnits->mapToGlobal(at),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window_->PBUnits, &release);
+}
+
 void TScreenshotRunner::Shoot() {
     // Let the last product events reach the list before the pictures are taken.
     QCoreApplication::processEvents();
-    const int index = options_.selectName.isEmpty() ? -1 : IndexOf(options_.selectName);
-    if (index >= 0) {
-        // Scroll the row into view and press on it, as the user would.
-        const int rows = std::max(window_->PBUnits->height() / TUnitFinderDialog::kRowHeight, 1);
-        if (index >= window_->VScrollBar->value() + rows) {
-            window_->VScrollBar->setValue(index - rows + 1);
-        }
-        const QPointF at(10,
-                         (index - window_->VScrollBar->value()) * TUnitFinderDialog::kRowHeight +
-                             TUnitFinderDialog::kRowHeight / 2);
-        QMouseEvent press(QEvent::MouseButtonPress, at, window_->PBUnits->mapToGlobal(at),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window_->PBUnits, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, window_->PBUnits->mapToGlobal(at),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window_->PBUnits, &release);
+    if (options_.sortColumn != ZProductListModel::kNoSort) {
+        window_->SortBy(options_.sortColumn, false);
     }
+    Select(options_.selectName);
     bool ok = Save(window_, options_.mainFile);
+    if (!options_.silentFile.isEmpty()) {
+        Select(options_.silentName);
+        ok = Save(window_, options_.silentFile) && ok;
+        Select(options_.selectName);
+    }
+    if (!options_.filteredFile.isEmpty()) {
+        window_->OpenFilter(options_.filterText);
+        ok = Save(window_, options_.filteredFile) && ok;
+        window_->CloseFilter();
+    }
     if (!options_.preferencesFile.isEmpty()) {
         ok = SaveDialog<TPreferencesDialog>(window_, options_.preferencesFile,
-                                            window_->GetCloseOnConnect()) &&
+                                            TPreferencesDialog::kGeneralPage) &&
+             ok;
+    }
+    if (!options_.subnetsFile.isEmpty()) {
+        ok = SaveDialog<TPreferencesDialog>(window_, options_.subnetsFile,
+                                            TPreferencesDialog::kSubnetsPage) &&
              ok;
     }
     if (!options_.aboutFile.isEmpty()) {
-        ok = SaveDialog<TAboutDialog>(window_, options_.aboutFile, false) && ok;
+        ok = SaveDialog<TAboutDialog>(window_, options_.aboutFile, 0) && ok;
     }
     if (!options_.rowsFile.isEmpty()) {
         const bool written = WriteRows(options_.rowsFile);

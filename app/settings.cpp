@@ -1,11 +1,15 @@
 #include "app/settings.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "net/send_pacer.h"
+#include "net/subnet_check.h"
 #include "platform/files/module.h"
 #include "platform/files/profile.h"
 
@@ -27,6 +31,17 @@ size_t NameStart(const char* path, size_t length) {
         --start;
     }
     return start;
+}
+
+// The value of a key of the section as a whole decimal number; fallback when the key is missing
+// or holds anything else (the profile's own number reading takes "name" as 0).
+long long ReadWhole(const char* key, long long fallback, const char* settingsPath) {
+    char text[32];
+    zplat::GetPrivateProfileStringA(kSettingsSection, key, "", text, sizeof text, settingsPath);
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text, &end, 10);
+    return text[0] == '\0' || *end != '\0' || errno != 0 ? fallback : value;
 }
 
 bool CopyOut(const char* text, size_t length, const char* suffix, char* out, size_t size) {
@@ -113,30 +128,87 @@ bool WriteCloseOnConnect(const char* settingsPath, bool closeOnConnect) {
                                              settingsPath);
 }
 
+std::vector<std::string> SplitSubnetList(const std::string& list) {
+    std::vector<std::string> entries;
+    constexpr char kSeparators[] = ", \t\r\n";
+    size_t start = list.find_first_not_of(kSeparators);
+    while (start != std::string::npos) {
+        const size_t end = list.find_first_of(kSeparators, start);
+        entries.push_back(list.substr(start, end == std::string::npos ? end : end - start));
+        start = list.find_first_not_of(kSeparators, end);
+    }
+    return entries;
+}
+
+std::vector<std::string> ReadSubnetTexts(const char* settingsPath) {
+    std::vector<char> value(kSubnetsValueSize);
+    zplat::GetPrivateProfileStringA(kSettingsSection, kSubnetsKey, "", value.data(),
+                                    static_cast<uint32_t>(value.size()), settingsPath);
+    return SplitSubnetList(value.data());
+}
+
 std::vector<ZCIDRBlock> ReadSubnets(const char* settingsPath) {
-    char value[kSubnetsValueSize];
-    zplat::GetPrivateProfileStringA(kSettingsSection, kSubnetsKey, "", value, sizeof value,
-                                    settingsPath);
     std::vector<ZCIDRBlock> blocks;
-    const std::string text(value);
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(',', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const size_t first = text.find_first_not_of(" \t", start);
-        std::string entry;
-        if (first != std::string::npos && first < end) {
-            const size_t last = text.find_last_not_of(" \t", end - 1);
-            entry = text.substr(first, last - first + 1);
-        }
+    for (const std::string& entry : ReadSubnetTexts(settingsPath)) {
         ZCIDRBlock block;
-        if (!entry.empty() && ZCIDRBlock::Parse(entry.c_str(), &block, nullptr) &&
+        if (ZCIDRBlock::Parse(entry.c_str(), &block, nullptr) &&
             std::find(blocks.begin(), blocks.end(), block) == blocks.end()) {
             blocks.push_back(block);
         }
-        start = end + 1;
     }
     return blocks;
+}
+
+std::string FormatSubnets(const std::vector<ZCIDRBlock>& blocks) {
+    std::string value;
+    for (const ZCIDRBlock& block : blocks) {
+        value += (value.empty() ? "" : ", ") + block.GetText();
+    }
+    return value;
+}
+
+bool WriteSubnets(const char* settingsPath, const std::vector<ZCIDRBlock>& blocks) {
+    const std::string value = FormatSubnets(blocks);
+    if (value.size() >= kSubnetsValueSize) {
+        return false;  // it would be cut when read
+    }
+    return zplat::WritePrivateProfileStringA(kSettingsSection, kSubnetsKey, value.c_str(),
+                                             settingsPath);
+}
+
+uint32_t ReadSweepRate(const char* settingsPath) {
+    const long long rate = ReadWhole(kSweepRateKey, ZSendPacer::kDefaultRate, settingsPath);
+    std::string ignored;
+    return rate > 0 && ZSubnetCheck::CheckRate(static_cast<uint64_t>(rate), &ignored)
+               ? static_cast<uint32_t>(rate)
+               : ZSendPacer::kDefaultRate;
+}
+
+bool WriteSweepRate(const char* settingsPath, uint32_t rate) {
+    return zplat::WritePrivateProfileStringA(kSettingsSection, kSweepRateKey,
+                                             std::to_string(rate).c_str(), settingsPath);
+}
+
+bool ReadHideSilent(const char* settingsPath) {
+    return zplat::GetPrivateProfileIntA(kSettingsSection, kHideSilentKey, 0, settingsPath) != 0;
+}
+
+bool WriteHideSilent(const char* settingsPath, bool hide) {
+    return zplat::WritePrivateProfileStringA(kSettingsSection, kHideSilentKey, hide ? "1" : "0",
+                                             settingsPath);
+}
+
+void ReadSortOrder(const char* settingsPath, int columnCount, int* column, bool* descending) {
+    const long long value = ReadWhole(kSortColumnKey, kNoSortColumn, settingsPath);
+    *column = value >= 0 && value < columnCount ? static_cast<int>(value) : kNoSortColumn;
+    *descending =
+        *column != kNoSortColumn &&
+        zplat::GetPrivateProfileIntA(kSettingsSection, kSortDescendingKey, 0, settingsPath) != 0;
+}
+
+bool WriteSortOrder(const char* settingsPath, int column, bool descending) {
+    return zplat::WritePrivateProfileStringA(kSettingsSection, kSortColumnKey,
+                                             std::to_string(column).c_str(), settingsPath) &&
+           zplat::WritePrivateProfileStringA(kSettingsSection, kSortDescendingKey,
+                                             descending ? "1" : "0", settingsPath);
 }

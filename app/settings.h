@@ -1,9 +1,13 @@
 #pragma once
-// The finder's settings, kept in a profile file, section "SETUP": close-on-connect (key
-// "CloseOnConnect", written as 0 or 1, read as on when not 0), and the routed subnets to search
-// beyond the local ones (key "Subnets", comma-separated CIDR blocks such as
-// "10.20.0.0/22, 10.31.2.0/24"; only read, the finder never writes it). The file sits beside the
-// program and shares its base name (zUnitFinder gives zUnitFinder.cfg).
+// The finder's settings, kept in a profile file, section "SETUP":
+//   CloseOnConnect  close after a Connect: written as 0 or 1, read as on when not 0
+//   Subnets         routed subnets to search beyond the local ones: CIDR blocks separated by
+//                   commas (or blanks), "10.20.0.0/22, 10.31.2.0/24"
+//   SweepRate       requests per second to those subnets (2,000 when absent or out of range)
+//   HideSilent      leave products that stopped answering out of the list: 0 or 1
+//   SortColumn      the list's sort column, 0 to 4 (the header's sections); absent: arrival order
+//   SortDescending  1 when that sort runs backwards
+// The file sits beside the program and shares its base name (zUnitFinder gives zUnitFinder.cfg).
 //
 //   char settingsPath[kSettingsPathSize];
 //   FixSettingsPath(settingsPath, sizeof settingsPath);
@@ -14,6 +18,8 @@
 // Ownership: the caller owns every buffer. No state of its own.
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "net/cidr_block.h"
@@ -23,8 +29,16 @@ inline constexpr char kSettingsFileName[] = "zUnitFinder.cfg";
 inline constexpr char kSettingsSection[] = "SETUP";
 inline constexpr char kCloseOnConnectKey[] = "CloseOnConnect";
 inline constexpr char kSubnetsKey[] = "Subnets";
-// The longest Subnets value read; a longer one is cut (a block cut short never reads as valid).
+inline constexpr char kSweepRateKey[] = "SweepRate";
+inline constexpr char kHideSilentKey[] = "HideSilent";
+inline constexpr char kSortColumnKey[] = "SortColumn";
+inline constexpr char kSortDescendingKey[] = "SortDescending";
+// The Subnets value's size, its NUL included: a longer one is cut when read (a block cut short
+// never reads as valid), and WriteSubnets refuses to write one. It holds far fewer blocks than a
+// sweep takes (ZSubnetSweep::kMaxBlocks).
 inline constexpr size_t kSubnetsValueSize = 4096;
+// The sort column when none is set.
+inline constexpr int kNoSortColumn = -1;
 
 // The settings file beside the program at modulePath: the path with the program name's extension
 // (from its last ".") replaced by ".cfg", or ".cfg" appended when the name has none. Only the
@@ -59,7 +73,32 @@ bool ReadCloseOnConnect(const char* settingsPath);
 // cannot be written.
 bool WriteCloseOnConnect(const char* settingsPath, bool closeOnConnect);
 
-// The blocks of the Subnets key, in the order given: blanks around each entry are dropped, an
-// entry that is no valid block (ZCIDRBlock::Parse) is ignored, and so is a repeat. Empty when the
-// key is missing.
+// The entries of a list of subnets: the texts between commas, blanks and line breaks.
+std::vector<std::string> SplitSubnetList(const std::string& list);
+
+// The entries of the Subnets key as they stand, valid or not. Empty when the key is missing.
+std::vector<std::string> ReadSubnetTexts(const char* settingsPath);
+
+// The blocks of the Subnets key, in the order given: an entry that is no valid block
+// (ZCIDRBlock::Parse) is ignored, and so is a repeat. Empty when the key is missing.
 std::vector<ZCIDRBlock> ReadSubnets(const char* settingsPath);
+
+// The Subnets value for blocks: "10.20.0.0/22, 10.31.2.0/24".
+std::string FormatSubnets(const std::vector<ZCIDRBlock>& blocks);
+
+// Writes the Subnets key (an empty list writes an empty value). False when the file cannot be
+// written or the value is kSubnetsValueSize bytes or longer.
+bool WriteSubnets(const char* settingsPath, const std::vector<ZCIDRBlock>& blocks);
+
+// The SweepRate key; ZSendPacer::kDefaultRate when it is missing or out of range.
+uint32_t ReadSweepRate(const char* settingsPath);
+bool WriteSweepRate(const char* settingsPath, uint32_t rate);
+
+// The HideSilent key (false when missing; on when not 0), written as 0 or 1.
+bool ReadHideSilent(const char* settingsPath);
+bool WriteHideSilent(const char* settingsPath, bool hide);
+
+// The SortColumn and SortDescending keys: *column is kNoSortColumn when the key is missing or
+// not 0 to columnCount - 1 (and *descending then false).
+void ReadSortOrder(const char* settingsPath, int columnCount, int* column, bool* descending);
+bool WriteSortOrder(const char* settingsPath, int column, bool descending);

@@ -36,6 +36,7 @@ TUiStallMeter::TUiStallMeter(TUnitFinderDialog* window, const QElapsedTimer& sin
 
 void TUiStallMeter::Start() {
     startMs_ = sinceStart_.elapsed();
+    startCpuNs_ = zplat::ThreadCpuTimeNs();
     ticker_.start();
 }
 
@@ -75,14 +76,16 @@ QString TUiStallMeter::Report() const {
                   "{\"longest_stall_ms\":%.3f,\"longest_stall_cpu_ms\":%.3f,"
                   "\"longest_stall_listing_ms\":%.3f,\"busiest_turn_cpu_ms\":%.3f,"
                   "\"products_listed\":%d,\"first_listed_ms\":%lld,\"all_listed_ms\":%lld,"
-                  "\"window_ms\":%lld,\"refreshes\":%d,\"ticks\":%lld,\"peak_rss_kib\":%llu}",
+                  "\"window_ms\":%lld,\"refreshes\":%d,\"ticks\":%lld,\"peak_rss_kib\":%llu,"
+                  "\"ui_cpu_ms\":%.3f}",
                   static_cast<double>(longestGapNs_) / 1e6,
                   static_cast<double>(longestGapCpuNs_) / 1e6,
                   static_cast<double>(longestListingGapNs_) / 1e6,
                   static_cast<double>(busiestTurnCpuNs_) / 1e6, window_->GetListedCount(),
                   static_cast<long long>(firstListedMs_), static_cast<long long>(lastChangeMs_),
                   static_cast<long long>(windowMs_), window_->GetRefreshCount(), ticks_,
-                  static_cast<unsigned long long>(zplat::PeakResidentKiB()));
+                  static_cast<unsigned long long>(zplat::PeakResidentKiB()),
+                  ticks_ > 0 ? static_cast<double>(lastCpuNs_ - startCpuNs_) / 1e6 : 0.0);
     return QString::fromLatin1(line);
 }
 

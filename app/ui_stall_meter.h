@@ -7,7 +7,8 @@
 //
 //   {"longest_stall_ms":3.1,"longest_stall_cpu_ms":2.9,"longest_stall_listing_ms":3.1,
 //    "busiest_turn_cpu_ms":2.9,"products_listed":10000,"first_listed_ms":412,
-//    "all_listed_ms":655,"window_ms":180,"refreshes":41,"ticks":4630,"peak_rss_kib":52000}
+//    "all_listed_ms":655,"window_ms":180,"refreshes":41,"ticks":4630,"peak_rss_kib":52000,
+//    "ui_cpu_ms":310.2}
 //
 // Times are milliseconds since the program started (window_ms: when the window, and with it the
 // first search, was made). all_listed_ms is when the listed count last changed;
@@ -15,7 +16,8 @@
 // (from the first listed product to the last change). The UI thread's own processor time tells
 // work from waiting: longest_stall_cpu_ms is what it used during the longest gap (far less than
 // the gap: the thread was waiting for a processor, not working), busiest_turn_cpu_ms the most it
-// used in any one gap.
+// used in any one gap. ui_cpu_ms is all the UI thread used from Start to the last tick, the
+// meter's own ticks included (run once without products to know their share).
 //
 //   // ZUNITFINDER_UI_STATS=6 zUnitFinder      (measure for six seconds, then quit)
 //   std::unique_ptr<TUiStallMeter> meter = TUiStallMeter::FromEnvironment(&window, sinceStart);
@@ -67,6 +69,7 @@ private:
     qint64 lastTickNs_ = -1;
     qint64 longestGapNs_ = 0;
     qint64 longestListingGapNs_ = 0;
+    uint64_t startCpuNs_ = 0;
     uint64_t lastCpuNs_ = 0;
     uint64_t longestGapCpuNs_ = 0;
     uint64_t busiestTurnCpuNs_ = 0;

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "catalogue/product.h"
+#include "catalogue/product_table.h"
+#include "catalogue/table_text.h"
 #include "tools/network_namespace.h"
 #include "tools/option_check.h"
 #include "tools/product_search.h"
-#include "tools/product_table.h"
-#include "tools/table_text.h"
 
 namespace {
 

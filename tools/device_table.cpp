@@ -2,9 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "catalogue/table_text.h"
 #include "foundation/device_text.h"
 #include "ndd/network_device_interface.h"
-#include "tools/table_text.h"
 
 using table_text::CsvField;
 using table_text::Printable;

@@ -4,8 +4,8 @@
 #include <set>
 #include <unordered_map>
 
+#include "catalogue/table_text.h"
 #include "tools/input_file.h"
-#include "tools/table_text.h"
 
 namespace {
 

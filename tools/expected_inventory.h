@@ -34,7 +34,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/product_table.h"
+#include "catalogue/product_table.h"
 
 class ZExpectedInventory {
 public:

@@ -6,9 +6,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "catalogue/table_text.h"
 #include "ndd/network_device_detection.h"
 #include "net/network_adapter_manager.h"
-#include "tools/table_text.h"
 
 namespace {
 

@@ -28,14 +28,15 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/product_row_maker.h"
+#include "catalogue/product_table.h"
+#include "catalogue/product_tracker.h"
 #include "catalogue/unitfinder_core.h"
 #include "catalogue/unitfinder_core_handler.h"
 #include "ndd/network_device_detection.h"
 #include "net/cidr_block.h"
 #include "net/send_pacer.h"
 #include "platform/threading/event.h"
-#include "tools/product_table.h"
-#include "tools/product_tracker.h"
 
 class ZCliUserAgent;
 
@@ -76,9 +77,9 @@ public:
     // The core's products in list order, for rows made one at a time (RowOf).
     std::vector<const ZProduct*> Products();
     // Whether the client is installed, by product kind and major version, for one table.
-    using InstalledMemo = std::map<std::pair<uint16_t, int>, bool>;
-    // One product's row (a product of GetCore()'s list); with installed, the client check of a
-    // kind and version already made for this table is taken from it, a new one is added.
+    using InstalledMemo = ZProductRowMaker::InstalledMemo;
+    // One product's row (a product of GetCore()'s list), made by ZProductRowMaker with this
+    // search's tracker.
     ZProductRow RowOf(const ZProduct& product, bool details = true,
                       InstalledMemo* installed = nullptr);
     // The row of the product with this key, when the core lists one.
@@ -104,12 +105,9 @@ public:
     void OnProductAdded(ZProduct* product) override;
 
 private:
-    // The adapter name of a local address, from the adapter inventory (read again when an
-    // address is new to it).
-    std::string InterfaceName(const std::string& localAddress);
-
     Options options_;
-    ZProductTracker tracker_;         // outlives the core, which holds it as a handler of its agent
+    ZProductTracker tracker_;  // outlives the core, which holds it as a handler of its agent
+    ZProductRowMaker rowMaker_{&tracker_};
     ZCliUserAgent* agent_ = nullptr;  // owned by the core
     std::unique_ptr<ZUnitFinderCore> core_;
     bool started_ = false;
@@ -119,5 +117,4 @@ private:
     std::atomic<int64_t> targetCycle_{-1};
     zplat::Event added_{/*manualReset=*/false, /*initialState=*/false};
     std::atomic<size_t> wakeCount_{0};
-    std::map<std::string, std::string> interfaceNames_;
 };

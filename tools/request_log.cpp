@@ -2,9 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "catalogue/table_text.h"
 #include "foundation/device_text.h"
 #include "net/ip_address.h"
-#include "tools/table_text.h"
 
 ZRequestLog::~ZRequestLog() {
     if (file_ != nullptr) {

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/product_table.h"
+#include "catalogue/table_text.h"
 #include "platform/process/console.h"
 #include "platform/process/memory_usage.h"
 #include "platform/threading/thread_cpu_time.h"
@@ -17,9 +19,7 @@
 #include "tools/network_namespace.h"
 #include "tools/option_check.h"
 #include "tools/product_search.h"
-#include "tools/product_table.h"
 #include "tools/status_line.h"
-#include "tools/table_text.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "catalogue/table_text.h"
 #include "ndd/ndd_protocol_processor.h"
 #include "net/ip_address.h"
 #include "tools/input_file.h"
-#include "tools/table_text.h"
 
 namespace {
 

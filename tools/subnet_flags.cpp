@@ -2,11 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
 #include <cstdio>
 
 #include "ndd/subnet_sweep.h"
-#include "net/route_finder.h"
+#include "net/subnet_check.h"
 #include "tools/option_check.h"
 
 void ZSubnetFlags::Configure(CLI::App* command) {
@@ -30,37 +29,15 @@ bool ZSubnetFlags::Check(const char* command) {
 }
 
 bool ZSubnetFlags::Check(std::string* error) {
-    blocks_.clear();
-    if (rate_ < 1 || rate_ > ZSendPacer::kMaxRate) {
-        *error = "--rate " + std::to_string(rate_) + ": give 1 to " +
-                 std::to_string(ZSendPacer::kMaxRate) + " requests per second";
+    std::string why;
+    if (!ZSubnetCheck::CheckRate(rate_, &why)) {
+        *error = "--rate " + std::to_string(rate_) + ": " + why;
         return false;
     }
-    if (texts_.size() > ZSubnetSweep::kMaxBlocks) {
-        *error = "--subnet: " + std::to_string(texts_.size()) + " blocks given; at most " +
-                 std::to_string(ZSubnetSweep::kMaxBlocks) + " are taken";
+    std::vector<std::string> refused;
+    if (!ZSubnetCheck::CheckBlocks(texts_, ZSubnetSweep::kMaxBlocks, &blocks_, &refused)) {
+        *error = "--subnet: " + refused.front();
         return false;
-    }
-    for (const std::string& text : texts_) {
-        ZCIDRBlock block;
-        std::string why;
-        if (!ZCIDRBlock::Parse(text.c_str(), &block, &why)) {
-            *error = "--subnet: " + why;
-            return false;
-        }
-        if (std::find(blocks_.begin(), blocks_.end(), block) == blocks_.end()) {
-            blocks_.push_back(block);
-        }
-    }
-    if (!blocks_.empty()) {
-        ZRouteFinder routes;
-        for (const ZCIDRBlock& block : blocks_) {
-            std::string why;
-            if (!routes.Split(block, nullptr, &why)) {
-                *error = "--subnet: " + why;
-                return false;
-            }
-        }
     }
     return true;
 }

@@ -8,10 +8,11 @@
 //   if (!subnets_.Check("scan")) return kExitUsage;    // in Run: the error is on stderr
 //   subnets_.Apply(&options);
 //
-// Check refuses a malformed block, a prefix outside 16 to 32, a block with host bits set, a block
-// where no device has its address (loopback, multicast...), a block the routing table has no route
-// to any address of (each error names the block), more than ZSubnetSweep::kMaxBlocks blocks and a
-// rate outside 1 to ZSendPacer::kMaxRate. A block given twice is swept once.
+// Check applies ZSubnetCheck, the finder's rules too: it refuses a malformed block, a prefix
+// outside 16 to 32, a block with host bits set, a block where no device has its address
+// (loopback, multicast...), a block the routing table has no route to any address of (the error
+// names the first such block), more than ZSubnetSweep::kMaxBlocks blocks and a rate outside 1 to
+// ZSendPacer::kMaxRate. A block given twice is swept once.
 //
 // Ownership: plain values; CLI11 writes them while parsing, so the object must outlive the parse.
 

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "tools/table_text.h"
+#include "catalogue/table_text.h"
 
 namespace {
 

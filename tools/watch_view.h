@@ -19,8 +19,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "tools/product_table.h"
-#include "tools/product_tracker.h"
+#include "catalogue/product_table.h"
+#include "catalogue/product_tracker.h"
 
 class ZWatchView {
 public:

@@ -1,8 +1,9 @@
 // A finder window on Qt's offscreen platform with everything around it replaced: a discovery
 // agent that sends nothing (tests/catalogue/fake_user_agent.h), settings files in memory, an
-// empty registry (so no client application is installed) and a shell that records what it was
-// asked to open. Products arrive the way the network brings them: through the agent's handler,
-// which posts event 1025 to the window.
+// empty registry (so no client application is installed), a shell that records what it was
+// asked to open and a clock the test turns (the one that tells products that stopped answering).
+// Products arrive the way the network brings them: through the agent's handlers (the core, which
+// posts event 1025 to the window, then the window's tracker).
 #pragma once
 
 #include <QApplication>
@@ -17,11 +18,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/font_substitutes.h"
+#include "app/list_header.h"
 #include "app/paint_box.h"
 #include "app/panel.h"
 #include "app/string_table.h"
@@ -36,6 +39,7 @@
 #include "platform/registry/registry.h"
 #include "tests/catalogue/fake_network_device.h"
 #include "tests/catalogue/fake_user_agent.h"
+#include "tests/net/fake_routes.h"
 
 namespace ztest {
 
@@ -130,7 +134,8 @@ protected:
         window_ = std::make_unique<TUnitFinderDialog>(
             [this, startResult](const char*, uint16_t, uint16_t) -> INDDUserAgent* {
                 return new FakeUserAgent(&log_, startResult);
-            });
+            },
+            nullptr, [this] { return nowMs_.load(); });
     }
 
     // Makes and shows the window; the list area is listHeight pixels high when given.
@@ -151,7 +156,8 @@ protected:
         ASSERT_EQ(window_->PBUnits->height(), listHeight);
     }
 
-    // A device answers for the first time; the window hears of it through its event queue.
+    // A device answers (the first time: a new product); the window hears of it through its
+    // event queue.
     void Answer(const DeviceAnswer& answer, bool deliver = true) {
         FakeNetworkDevice device(answer.service, answer.address, answer.port);
         device.name = answer.name;
@@ -163,11 +169,30 @@ protected:
             std::lock_guard<std::mutex> lock(log_.mutex);
             handlers = log_.handlers;
         }
-        ASSERT_EQ(handlers.size(), 1u);
-        handlers[0]->OnDeviceAnswer(&device, nullptr);
-        if (deliver) {
-            QCoreApplication::processEvents();
+        ASSERT_EQ(handlers.size(), 2u);  // the core, then the window's tracker
+        for (INDDUserAgentHandler* handler : handlers) {
+            handler->OnDeviceAnswer(&device, nullptr);
         }
+        if (deliver) {
+            Deliver();
+        }
+    }
+
+    // Runs the window's queue until the news of new products is shown: a refresh runs at most
+    // once a frame, so news within a frame of the last one waits for its timer.
+    void Deliver() {
+        QCoreApplication::processEvents();
+        for (int waited = 0; window_->HasPendingRefresh() && waited < 1000; ++waited) {
+            QTest::qWait(1);
+        }
+        QCoreApplication::processEvents();
+    }
+
+    // Time passes on the window's clock, and it looks for products that stopped answering.
+    void Pass(int64_t ms) {
+        nowMs_ += ms;
+        window_->SweepSilent();
+        QCoreApplication::processEvents();
     }
 
     // n devices "Unit 0" ... at 10.0.0.1 ... (all web-page kinds, which can always connect).
@@ -178,7 +203,7 @@ protected:
             answer.address = "10.0.0." + std::to_string(i + 1);
             Answer(answer, false);
         }
-        QCoreApplication::processEvents();
+        Deliver();
     }
 
     // Presses the mouse on list row `row` (of the rows on screen).
@@ -186,6 +211,24 @@ protected:
         QTest::mouseClick(window_->PBUnits, Qt::LeftButton, Qt::NoModifier,
                           QPoint(window_->PBUnits->width() - 5, row * 18 + 9));
         QCoreApplication::processEvents();
+    }
+
+    // A click on a header section, away from its dividers.
+    void ClickSection(int section) {
+        TListHeader* header = window_->GetHeader();
+        const int x = header->GetSectionLeft(section) + header->GetSectionWidth(section) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, 9));
+        QCoreApplication::processEvents();
+    }
+
+    // The names of the products shown, in the order shown.
+    std::vector<std::string> ShownNames() {
+        std::vector<std::string> names;
+        const ZProductListModel& model = window_->GetModel();
+        for (size_t i = 0; i < model.GetShownCount(); ++i) {
+            names.push_back(model.GetShown(i)->GetName().GetString());
+        }
+        return names;
     }
 
     // The fill of screen row `row`, read where no text reaches (the row's right end).
@@ -208,6 +251,7 @@ protected:
     std::vector<std::string> opened_;
     bool hourglassAtLaunch_ = false;
     FakeAgentLog log_;
+    std::atomic<int64_t> nowMs_{1000000};
     std::unique_ptr<TUnitFinderDialog> window_;
 };
 

@@ -213,4 +213,63 @@ TEST_F(SettingsFileTest, SubnetsAreReadWithBadEntriesIgnored) {
     EXPECT_TRUE(ReadSubnets((dir_ + "/missing.cfg").c_str()).empty());
 }
 
+TEST_F(SettingsFileTest, ListSortAndRateKeysReadBackAndBadValuesReadAsDefaults) {
+    struct Case {
+        const char* content;
+        uint32_t rate;
+        bool hide;
+        int column;
+        bool descending;
+    };
+    const Case cases[] = {
+        {"", 2000, false, kNoSortColumn, false},
+        {"[SETUP]\nSweepRate=5000\nHideSilent=1\nSortColumn=3\nSortDescending=1\n", 5000, true, 3,
+         true},
+        {"[SETUP]\nSweepRate=0\nHideSilent=0\nSortColumn=5\nSortDescending=1\n", 2000, false,
+         kNoSortColumn, false},
+        {"[SETUP]\nSweepRate=1000001\nSortColumn=-2\n", 2000, false, kNoSortColumn, false},
+        {"[SETUP]\nSweepRate=-3\nHideSilent=7\nSortColumn=0\n", 2000, true, 0, false},
+        {"[SETUP]\nSweepRate=fast\nSortColumn=name\n", 2000, false, kNoSortColumn, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        SetContent(c.content);
+        EXPECT_EQ(ReadSweepRate(path_.c_str()), c.rate);
+        EXPECT_EQ(ReadHideSilent(path_.c_str()), c.hide);
+        int column = 99;
+        bool descending = true;
+        ReadSortOrder(path_.c_str(), 5, &column, &descending);
+        EXPECT_EQ(column, c.column);
+        EXPECT_EQ(descending, c.descending);
+    }
+    SetContent("");
+    ASSERT_TRUE(WriteSortOrder(path_.c_str(), 2, true));
+    ASSERT_TRUE(WriteSweepRate(path_.c_str(), 750));
+    ASSERT_TRUE(WriteHideSilent(path_.c_str(), true));
+    EXPECT_EQ(Content(), "[SETUP]\nSortColumn=2\nSortDescending=1\nSweepRate=750\nHideSilent=1\n");
+    ASSERT_TRUE(WriteSortOrder(path_.c_str(), kNoSortColumn, false));
+    int column = 0;
+    bool descending = true;
+    ReadSortOrder(path_.c_str(), 5, &column, &descending);
+    EXPECT_EQ(column, kNoSortColumn);
+    EXPECT_FALSE(descending);
+}
+
+TEST_F(SettingsFileTest, SubnetsAreWrittenAsReadAndNeverLongerThanIsRead) {
+    SetContent("[SETUP]\nSubnets=10.31.2.0/24 nonsense\n 10.20.0.0/22\n");
+    EXPECT_EQ(ReadSubnetTexts(path_.c_str()),
+              (std::vector<std::string>{"10.31.2.0/24", "nonsense"}));
+    std::vector<ZCIDRBlock> blocks(2);
+    ASSERT_TRUE(ZCIDRBlock::Parse("10.20.0.0/22", &blocks[0], nullptr));
+    ASSERT_TRUE(ZCIDRBlock::Parse("10.31.2.0/24", &blocks[1], nullptr));
+    ASSERT_TRUE(WriteSubnets(path_.c_str(), blocks));
+    EXPECT_EQ(Content(), "[SETUP]\nSubnets=10.20.0.0/22, 10.31.2.0/24\n 10.20.0.0/22\n");
+    EXPECT_EQ(ReadSubnets(path_.c_str()), blocks);
+    // A list that would be cut when read is not written.
+    std::vector<ZCIDRBlock> many(kSubnetsValueSize / 10, blocks[1]);
+    EXPECT_FALSE(WriteSubnets(path_.c_str(), many));
+    EXPECT_EQ(ReadSubnets(path_.c_str()), blocks);
+    EXPECT_EQ(SplitSubnetList(" a,b\tc\r\n,,d "), (std::vector<std::string>{"a", "b", "c", "d"}));
+}
+
 }  // namespace

@@ -4,8 +4,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -98,7 +101,7 @@ TEST_F(UnitFinderDialogTest, ProductNewsTravelAsEvent1025AndAreHandledOnTheUiThr
     network.join();
     EXPECT_TRUE(window_->VScrollBar->isHidden());
     EXPECT_EQ(spy.seen, 0);
-    QCoreApplication::processEvents();
+    Deliver();
     EXPECT_EQ(spy.seen, 1);
     EXPECT_FALSE(window_->VScrollBar->isHidden());
     EXPECT_EQ(window_->VScrollBar->maximum(), 5);
@@ -126,7 +129,7 @@ TEST_F(UnitFinderDialogTest, ABurstOfNewProductsCostsFewRefreshesAndListsThemAll
         }
     });
     network.join();
-    QCoreApplication::processEvents();
+    Deliver();
     EXPECT_EQ(window_->GetRefreshCount() - refreshesBefore, 1);
     EXPECT_EQ(window_->GetListedCount(), 1000);
     EXPECT_EQ(window_->VScrollBar->maximum(), 1000 - 5);
@@ -230,6 +233,8 @@ TEST_F(UnitFinderDialogTest, MenusCarryTheirCaptionsAndShortcut) {
     Open();
     EXPECT_EQ(window_->File1->title(), "File");
     EXPECT_EQ(window_->Preferences1->text(), "Preferences...");
+    EXPECT_EQ(window_->Export1->text(), "Export list...");
+    EXPECT_EQ(window_->Filter1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
     EXPECT_TRUE(window_->N1->isSeparator());
     EXPECT_EQ(window_->Quit1->text(), "Quit");
     EXPECT_EQ(window_->Quit1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -347,6 +352,49 @@ TEST_F(SettingsTest, EveryResultButNoneStoresTheBox) {
         EXPECT_TRUE(window_->GetCloseOnConnect());
         EXPECT_EQ(Content(), "[SETUP]\nCloseOnConnect=1\n");
         window_.reset();
+    }
+}
+
+TEST_F(SettingsTest, SubnetsAndRateAreWrittenWhenOkAcceptsTheirChange) {
+    FakeRoutes routes;
+    store_.SetContent(SettingsPath(), "[SETUP]\nSubnets=10.31.2.0/24, stage\n");
+    Open();
+    struct Way {
+        const char* label;
+        std::function<void(TPreferencesDialog*)> act;
+        std::string content;
+    };
+    const Way ways[] = {
+        // Entries as the file had them never keep Ok from ending the dialog.
+        {"Ok, the page untouched", [](TPreferencesDialog* d) { d->BOk->Click(); },
+         "[SETUP]\nSubnets=10.31.2.0/24, stage\nCloseOnConnect=0\n"},
+        {"Cancel after an edit",
+         [](TPreferencesDialog* d) {
+             d->MSubnets->setPlainText("10.31.8.0/24");
+             d->BCancel->Click();
+         },
+         "[SETUP]\nSubnets=10.31.2.0/24, stage\nCloseOnConnect=0\n"},
+        {"Ok after an edit",
+         [](TPreferencesDialog* d) {
+             EXPECT_EQ(d->MSubnets->toPlainText(), "10.31.2.0/24, stage");
+             d->MSubnets->setPlainText("10.31.2.0/24\n10.31.8.0/24");
+             d->ERate->setText("750");
+             d->BOk->Click();
+         },
+         "[SETUP]\nSubnets=10.31.2.0/24, 10.31.8.0/24\nCloseOnConnect=0\nSweepRate=750\n"},
+        {"shown again as written",
+         [](TPreferencesDialog* d) {
+             EXPECT_EQ(d->MSubnets->toPlainText(), "10.31.2.0/24, 10.31.8.0/24");
+             EXPECT_EQ(d->ERate->text(), "750");
+             EXPECT_TRUE(d->LRefused->text().isEmpty());
+             d->BOk->Click();
+         },
+         "[SETUP]\nSubnets=10.31.2.0/24, 10.31.8.0/24\nCloseOnConnect=0\nSweepRate=750\n"},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.label);
+        RunPreferences(way.act);
+        EXPECT_EQ(Content(), way.content);
     }
 }
 

@@ -1,7 +1,7 @@
 // The product view of zunit without a network: rows from products, the four output formats,
 // the order of rows, and the status line that only a terminal sees.
 
-#include "tools/product_table.h"
+#include "catalogue/product_table.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "catalogue/product.h"
+#include "catalogue/table_text.h"
 #include "tests/catalogue/fake_network_device.h"
 #include "tools/device_table.h"
 #include "tools/status_line.h"
-#include "tools/table_text.h"
 
 namespace {
 

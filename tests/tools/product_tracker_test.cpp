@@ -1,10 +1,11 @@
 // What `zunit watch` keeps beside the core's list, on a clock the test turns by hand: when each
 // product appeared, went stale and came back, and what it prints for each.
 
-#include "tools/product_tracker.h"
+#include "catalogue/product_tracker.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -97,6 +98,51 @@ TEST_F(ProductTrackerTest, EventsKeepTheOrderInWhichTheyHappened) {
     tracker_.Seen(a_, "");
     now_ += 5001;
     EXPECT_EQ(Kinds(tracker_.Sweep()), "back:10.0.0.50 stale:10.0.0.50 stale:10.0.0.51");
+}
+
+// A sweep looks only at the products that answered longest ago: whatever order the answers come
+// in, it finds every product silent past the rule, and only those, in key order.
+TEST_F(ProductTrackerTest, SweepFindsEveryStaleProductWhateverTheOrderOfAnswers) {
+    std::vector<ZProductTracker::Key> keys;
+    for (int i = 0; i < 60; ++i) {
+        keys.push_back({"zelvane.vxp2", "10.0.1." + std::to_string(i), 80});
+    }
+    std::vector<int64_t> last(keys.size());
+    // Rounds of answers from a changing, shuffled part of the products, with sweeps between.
+    for (int round = 0; round < 40; ++round) {
+        now_ += 700;
+        for (size_t k = 0; k < keys.size(); ++k) {
+            const size_t i = (k * 37 + static_cast<size_t>(round) * 11) % keys.size();
+            // Every product now and then at first; then a quarter stops, and half of those
+            // come back later.
+            const size_t r = static_cast<size_t>(round);
+            const bool answers = round < 10   ? (i + r) % 3 == 0
+                                 : round < 30 ? i % 4 != 0 && (i + r) % 5 == 0
+                                              : i % 8 == 0 || (i % 4 != 0 && (i + r) % 5 == 0);
+            if (answers) {
+                tracker_.Seen(keys[i], "");
+                last[i] = now_;
+            }
+        }
+        std::vector<std::string> expected;
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const auto seen = tracker_.Find(keys[i]);
+            const bool silent = seen.has_value() && now_ - last[i] > 5000;
+            if (silent && !seen->stale) {
+                expected.push_back(keys[i].address);
+            }
+        }
+        std::sort(expected.begin(), expected.end());
+        std::vector<std::string> found;
+        for (const auto& e : tracker_.Sweep()) {
+            if (e.kind == Kind::kStale) {
+                found.push_back(e.key.address);
+                EXPECT_EQ(e.lastSeenMs, last[std::stoul(e.key.address.substr(7))]);  // 10.0.1.
+            }
+        }
+        EXPECT_EQ(found, expected) << "round " << round;
+    }
+    EXPECT_GT(tracker_.GetStaleCount(), 0u);
 }
 
 // As a handler of the agent: the core's identity, the local address, refusals counted apart.

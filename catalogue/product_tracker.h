@@ -2,7 +2,8 @@
 // ZProductTracker: a second handler on the discovery core's agent that keeps, beside the core's
 // product list, when each product last answered and through which local address. The core never
 // forgets a product; the tracker tells which ones still answer: a product that has not answered
-// for staleAfterMs has gone stale, and one that answers again is back.
+// for staleAfterMs has gone stale, and one that answers again is back. zunit watch reports these
+// events; the finder dims the rows of stale products.
 //
 //   ZProductTracker tracker(ZProductTracker::StaleAfterMs(2000));
 //   agent->AddHandler(&tracker);            // after the core, so the core's product exists first
@@ -15,7 +16,9 @@
 //
 // Threads: OnDeviceAnswer and OnErrorAnswer run on the network receive thread; Sweep, Find and
 // the counters on any other. One mutex guards everything, and no call into other objects is made
-// while it is held.
+// while it is held. A sweep looks only at the products that may have gone stale (they are kept
+// in the order of their latest answers), not at every product: the finder sweeps once a second
+// beside 100,000 products.
 //
 // Ownership: nothing is owned but the tracker's own records; the agent does not own its handlers.
 
@@ -114,10 +117,21 @@ private:
     struct KeyViewHash {
         size_t operator()(const KeyView& key) const;
     };
-    using Sightings = std::map<Key, Sighting>;
+    struct Record;
+    using Entry = std::pair<const Key, Record>;
+    struct Record {
+        Sighting sighting;
+        // The products that are not stale, oldest answer first (null at the ends).
+        Entry* older = nullptr;
+        Entry* newer = nullptr;
+    };
+    using Sightings = std::map<Key, Record>;
 
     // Seen's work, on the mutex's hold.
     void Note(const KeyView& key, std::string_view localAddress, int64_t now);
+    // The answering order: an entry taken out, and put at the newest end.
+    void Unlink(Entry* entry);
+    void Append(Entry* entry);
 
     const uint32_t staleAfterMs_;
     const Clock clock_;
@@ -126,6 +140,8 @@ private:
     // not by a walk of string comparisons down the tree (thousands of answers a second).
     Sightings sightings_;
     std::unordered_map<KeyView, Sightings::iterator, KeyViewHash> index_;
+    Entry* oldest_ = nullptr;
+    Entry* newest_ = nullptr;
     std::vector<Event> events_;
     size_t maxKeys_ = SIZE_MAX;
     uint64_t overCap_ = 0;

@@ -1,7 +1,7 @@
 #pragma once
-// Text helpers the command line's tables and messages share (ZProductTable, ZDeviceTable,
-// ZWatchView, the commands' errors): texts that come from the network or a file made safe for a
-// terminal or a CSV file, and cells aligned in columns.
+// Text helpers the product and device tables and the command line's messages share
+// (ZProductTable, ZDeviceTable, ZWatchView, the commands' errors): texts that come from the
+// network or a file made safe for a terminal or a CSV file, and cells aligned in columns.
 //
 //   std::string cell = table_text::Printable(name);     // "Booth?[2J" for "Booth\x1b[2J"
 //   std::string quoted = table_text::Quote(name);       // "\"Booth\\u001b[2J\""

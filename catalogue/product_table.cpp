@@ -1,4 +1,4 @@
-#include "tools/product_table.h"
+#include "catalogue/product_table.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "catalogue/product.h"
+#include "catalogue/table_text.h"
 #include "foundation/device_text.h"
 #include "platform/network/inet.h"
-#include "tools/table_text.h"
 
 namespace {
 

@@ -2,7 +2,8 @@
 // ZProductTable: prints found products, one row each, as an aligned text table, a JSON array,
 // JSON lines (one object per line) or CSV. The columns are those of the finder's list and details
 // area (Device Name, Type/Model, Version, Address:port, Description, Client and whether it is
-// installed, Serial) and the local interface the product answered through.
+// installed, Serial) and the local interface the product answered through. zunit scan prints
+// them; the finder exports its list in the JSON and CSV forms, so a saved list reads as a scan.
 //
 //   std::vector<const ZProduct*> products = search.Products();
 //   ZProductTable::SortProducts(&products);     // by address, port, service

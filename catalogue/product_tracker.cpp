@@ -1,5 +1,6 @@
-#include "tools/product_tracker.h"
+#include "catalogue/product_tracker.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "ndd/network_device_interface.h"
@@ -73,6 +74,22 @@ void ZProductTracker::Seen(const Key& key, const std::string& localAddress) {
     Note(KeyView{key.service, key.address, key.port}, localAddress, now);
 }
 
+void ZProductTracker::Unlink(Entry* entry) {
+    Record& r = entry->second;
+    (r.older != nullptr ? r.older->second.newer : oldest_) = r.newer;
+    (r.newer != nullptr ? r.newer->second.older : newest_) = r.older;
+    r.older = nullptr;
+    r.newer = nullptr;
+}
+
+void ZProductTracker::Append(Entry* entry) {
+    Record& r = entry->second;
+    r.older = newest_;
+    r.newer = nullptr;
+    (newest_ != nullptr ? newest_->second.newer : oldest_) = entry;
+    newest_ = entry;
+}
+
 void ZProductTracker::Note(const KeyView& view, std::string_view localAddress, int64_t now) {
     ++answers_;
     auto found = index_.find(view);
@@ -85,15 +102,18 @@ void ZProductTracker::Note(const KeyView& view, std::string_view localAddress, i
         const auto entry = sightings_.try_emplace(std::move(key)).first;
         const Key& kept = entry->first;
         found = index_.emplace(KeyView{kept.service, kept.address, kept.port}, entry).first;
-        Sighting& s = entry->second;
+        Sighting& s = entry->second.sighting;
         s.firstSeenMs = now;
         events_.push_back({EventKind::kAppeared, kept, now, now});
-    } else if (Sighting& s = found->second->second; s.stale) {
+    } else if (Sighting& s = found->second->second.sighting; s.stale) {
         s.stale = false;
         --staleCount_;
         events_.push_back({EventKind::kBack, found->second->first, now, s.lastSeenMs});
+    } else {
+        Unlink(&*found->second);
     }
-    Sighting& s = found->second->second;
+    Append(&*found->second);
+    Sighting& s = found->second->second.sighting;
     s.lastSeenMs = now;
     s.localAddress.assign(localAddress.data(), localAddress.size());
     ++s.answers;
@@ -102,12 +122,22 @@ void ZProductTracker::Note(const KeyView& view, std::string_view localAddress, i
 std::vector<ZProductTracker::Event> ZProductTracker::Sweep() {
     const int64_t now = clock_();
     std::lock_guard<std::mutex> lock(mutex_);
-    for (auto& [key, s] : sightings_) {
-        if (!s.stale && now - s.lastSeenMs > static_cast<int64_t>(staleAfterMs_)) {
-            s.stale = true;
-            ++staleCount_;
-            events_.push_back({EventKind::kStale, key, now, s.lastSeenMs});
-        }
+    // The oldest answers first: the walk ends at the first product that answered recently.
+    std::vector<Entry*> stale;
+    while (oldest_ != nullptr &&
+           now - oldest_->second.sighting.lastSeenMs > static_cast<int64_t>(staleAfterMs_)) {
+        Entry* entry = oldest_;
+        Unlink(entry);
+        entry->second.sighting.stale = true;
+        ++staleCount_;
+        stale.push_back(entry);
+    }
+    // Reported in key order, as a walk of every product would find them.
+    std::sort(stale.begin(), stale.end(),
+              [](const Entry* a, const Entry* b) { return a->first < b->first; });
+    for (const Entry* entry : stale) {
+        events_.push_back(
+            {EventKind::kStale, entry->first, now, entry->second.sighting.lastSeenMs});
     }
     std::vector<Event> events;
     events.swap(events_);
@@ -120,7 +150,7 @@ std::optional<ZProductTracker::Sighting> ZProductTracker::Find(const Key& key) c
     if (it == sightings_.end()) {
         return std::nullopt;
     }
-    return it->second;
+    return it->second.sighting;
 }
 
 void ZProductTracker::SetMaxKeys(size_t count) {

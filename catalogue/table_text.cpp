@@ -1,4 +1,4 @@
-#include "tools/table_text.h"
+#include "catalogue/table_text.h"
 
 #include <algorithm>
 
